@@ -1,0 +1,51 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# `make run` and `make test` do all the set-up on a fresh Debian or Ubuntu machine: they install the packages
+# the build and the tests need when missing, configure, build, and run.
+
+BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+
+# Build tools, Qt, the Japanese fonts, and what the tests and the screenshots use.
+PACKAGES := cmake g++ make pkg-config clang-format qt6-base-dev qt6-base-dev-tools libgl-dev \
+            fonts-noto-cjk fonts-ipafont-gothic xvfb xauth x11-utils imagemagick
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps build run test format format-check sanitize clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing:" $$missing; \
+		$(SUDO) apt-get update -q && \
+		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/gojuon-keyboard
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+# AddressSanitizer and UndefinedBehaviorSanitizer over the whole test suite.
+sanitize:
+	$(MAKE) test BUILD=build-sanitize BUILD_TYPE=Debug CMAKE_FLAGS=-DGOJUON_SANITIZE=ON
+
+clean:
+	rm -rf $(BUILD) build-sanitize

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Creation on first use, showing and hiding of the explanation windows.
+#include "Explanation.h"
+
+#include "Pages.h"
+
+namespace explain {
+
+Explanation::Explanation()
+    : m_page1([this] { return std::make_unique<FrmBun3a>(*this); })
+    , m_page2([this] { return std::make_unique<FrmBun3b>(*this); })
+    , m_page3([this] { return std::make_unique<FrmBun3c>(*this); })
+    , m_notice([] { return std::make_unique<FrmBun3d>(); })
+{ }
+
+Explanation::~Explanation() = default;
+
+ui::Form &Explanation::page(int page)
+{
+    switch (page) {
+    case 1:
+        return m_page1.get();
+    case 2:
+        return m_page2.get();
+    default:
+        return m_page3.get();
+    }
+}
+
+ui::Form *Explanation::pageIfCreated(int page) const
+{
+    switch (page) {
+    case 1:
+        return m_page1.ifCreated();
+    case 2:
+        return m_page2.ifCreated();
+    default:
+        return m_page3.ifCreated();
+    }
+}
+
+FrmBun3d &Explanation::notice()
+{
+    return m_notice.get();
+}
+
+FrmBun3d *Explanation::noticeIfCreated() const
+{
+    return m_notice.ifCreated();
+}
+
+void Explanation::showPage(int n)
+{
+    page(n).showWindow();
+}
+
+void Explanation::hidePage(int n)
+{
+    page(n).hideWindow();
+}
+
+void Explanation::showNotice()
+{
+    notice().showWindow();
+}
+
+void Explanation::hideNotice()
+{
+    notice().hideWindow();
+}
+
+} // namespace explain

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The three explanation pages and the length-limit notice: each a single window, created the first time it is
+// shown or hidden and kept until the program ends.
+#pragma once
+
+#include "ui/Form.h"
+
+namespace explain {
+
+class FrmBun3a;
+class FrmBun3b;
+class FrmBun3c;
+class FrmBun3d;
+
+class Explanation {
+public:
+    Explanation();
+    ~Explanation();
+    Explanation(const Explanation &) = delete;
+    Explanation &operator=(const Explanation &) = delete;
+
+    // Pages are numbered 1 to 3 in paging order. Checked platform operations.
+    void showPage(int page);
+    void hidePage(int page);
+    void showNotice();
+    void hideNotice();
+
+    // The window, created now if it does not exist yet.
+    ui::Form &page(int page);
+    FrmBun3d &notice();
+    // The window if it has been created, else nullptr.
+    ui::Form *pageIfCreated(int page) const;
+    FrmBun3d *noticeIfCreated() const;
+
+private:
+    ui::SingleInstance<FrmBun3a> m_page1;
+    ui::SingleInstance<FrmBun3b> m_page2;
+    ui::SingleInstance<FrmBun3c> m_page3;
+    ui::SingleInstance<FrmBun3d> m_notice;
+};
+
+} // namespace explain

@@ -1,0 +1,421 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The keyboard window's handlers. They follow the window's algorithms step by step: every platform operation
+// is checked, and a refused one stops the handler where it stands.
+#include "FrmKyBod.h"
+
+#include "KeyboardLayout.h"
+#include "explain/Explanation.h"
+#include "ui/Desktop.h"
+#include "ui/Platform.h"
+#include "ui/TextBox.h"
+
+#include <QCloseEvent>
+#include <array>
+
+namespace keyboard {
+
+namespace {
+
+constexpr int LengthLimit = 15;
+
+// What the small-kana keys type; their captions show the full-size kana.
+constexpr std::array<QStringView, 9> SmallKana {
+    u"\u3041", u"\u3043", u"\u3045", u"\u3047", u"\u3049", // ぁ ぃ ぅ ぇ ぉ
+    u"\u3063", u"\u3083", u"\u3085", u"\u3087", // っ ゃ ゅ ょ
+};
+
+// What the voiced-mark keys type, by index: the 〃 keys of the か, さ, た and は columns, then the ｏ keys.
+constexpr std::array<QStringView, 25> VoicedKana {
+    u"\u304C", u"\u304E", u"\u3050", u"\u3052", u"\u3054", // が ぎ ぐ げ ご
+    u"\u3056", u"\u3058", u"\u305A", u"\u305C", u"\u305E", // ざ じ ず ぜ ぞ
+    u"\u3060", u"\u3062", u"\u3065", u"\u3067", u"\u3069", // だ ぢ づ で ど
+    u"\u3070", u"\u3073", u"\u3076", u"\u3079", u"\u307C", // ば び ぶ べ ぼ
+    u"\u3071", u"\u3074", u"\u3077", u"\u307A", u"\u307D", // ぱ ぴ ぷ ぺ ぽ
+};
+
+constexpr QStringView IdeographicSpace = u"\u3000";
+
+const QColor RestColor = ui::toQColor(0xC0C0C0);
+const QColor HoverColor = ui::toQColor(0xFFFFFF);
+const QColor EndHoverColor = ui::toQColor(0x0000FF);
+const QColor WindowHoverColor = ui::toQColor(0x80FF80);
+
+std::int16_t lengthOf(const QString &text)
+{
+    return std::int16_t(text.size());
+}
+
+} // namespace
+
+FrmKyBod::FrmKyBod(ui::Desktop &desktop, explain::Explanation &explanation)
+    : ui::Form(FrmKyBodDefinition)
+    , m_desktop(desktop)
+    , m_explanation(explanation)
+    , Txt1(control<ui::TextBox>(u"Txt1"))
+    , cmdMoji(new ui::ButtonArray(controlArray<ui::Button>(u"cmdMoji"), this))
+    , cmdMojiS(new ui::ButtonArray(controlArray<ui::Button>(u"cmdMojiS"), this))
+    , cmdDaku(new ui::ButtonArray(controlArray<ui::Button>(u"cmdDaku"), this))
+    , cmdKazu(new ui::ButtonArray(controlArray<ui::Button>(u"cmdKazu"), this))
+    , cmdKigo(new ui::ButtonArray(controlArray<ui::Button>(u"cmdKigo"), this))
+    , cmdBun(control<ui::Button>(u"cmdBun"))
+    , cmdEmoji1(control<ui::Button>(u"cmdEmoji1"))
+    , cmdEmoji2(control<ui::Button>(u"cmdEmoji2"))
+    , cmdEmoji3(control<ui::Button>(u"cmdEmoji3"))
+    , cmdSpce(control<ui::Button>(u"cmdSpce"))
+    , cmdCopy(control<ui::Button>(u"cmdCopy"))
+    , cmdClr(control<ui::Button>(u"cmdClr"))
+    , cmdClrall(control<ui::Button>(u"cmdClrall"))
+    , cmdEND(control<ui::Button>(u"cmdEND"))
+{
+    for (const ui::ButtonArray *group : { cmdMoji, cmdMojiS, cmdDaku, cmdKazu, cmdKigo })
+        m_resetOrder.insert(m_resetOrder.end(), group->begin(), group->end());
+    m_resetOrder.insert(
+        m_resetOrder.end(), { cmdBun, cmdEmoji1, cmdEmoji2, cmdEmoji3, cmdSpce, cmdCopy, cmdClr, cmdClrall, cmdEND });
+
+    connectHandlers();
+    describeForScreenReaders();
+    Txt1->setFocus();
+    ui::runGuarded("Form_Load", [this] { Form_Load(); });
+}
+
+void FrmKyBod::connectHandlers()
+{
+    connect(Txt1, &ui::TextBox::clicked, this, UI_HANDLER(FrmKyBod, Txt1_Click));
+    connect(Txt1, &ui::TextBox::characterArriving, this, UI_HANDLER(FrmKyBod, Txt1_KeyPress));
+    connect(Txt1, &ui::TextBox::mouseMoved, this, UI_HANDLER(FrmKyBod, Txt1_MouseMove));
+    connect(this, &ui::Form::surfaceMouseMoved, this, UI_HANDLER(FrmKyBod, Form_MouseMove));
+
+    connect(cmdMoji, &ui::ButtonArray::clicked, this, UI_HANDLER(FrmKyBod, cmdMoji_Click));
+    connect(cmdMojiS, &ui::ButtonArray::clicked, this, UI_HANDLER(FrmKyBod, cmdMojiS_Click));
+    connect(cmdDaku, &ui::ButtonArray::clicked, this, UI_HANDLER(FrmKyBod, cmdDaku_Click));
+    connect(cmdKazu, &ui::ButtonArray::clicked, this, UI_HANDLER(FrmKyBod, cmdKazu_Click));
+    connect(cmdKigo, &ui::ButtonArray::clicked, this, UI_HANDLER(FrmKyBod, cmdKigo_Click));
+    connect(cmdMoji, &ui::ButtonArray::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdMoji_MouseMove));
+    connect(cmdMojiS, &ui::ButtonArray::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdMojiS_MouseMove));
+    connect(cmdDaku, &ui::ButtonArray::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdDaku_MouseMove));
+    connect(cmdKazu, &ui::ButtonArray::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdKazu_MouseMove));
+    connect(cmdKigo, &ui::ButtonArray::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdKigo_MouseMove));
+
+    connect(cmdSpce, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdSpce_Click));
+    connect(cmdEmoji1, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdEmoji1_Click));
+    connect(cmdEmoji2, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdEmoji2_Click));
+    connect(cmdEmoji3, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdEmoji3_Click));
+    connect(cmdClr, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdClr_Click));
+    connect(cmdClrall, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdClrall_Click));
+    connect(cmdCopy, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdCopy_Click));
+    connect(cmdBun, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdBun_Click));
+    connect(cmdEND, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdEND_Click));
+
+    connect(cmdBun, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdBun_MouseMove));
+    connect(cmdEmoji1, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdEmoji1_MouseMove));
+    connect(cmdEmoji2, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdEmoji2_MouseMove));
+    connect(cmdEmoji3, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdEmoji3_MouseMove));
+    connect(cmdSpce, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdSpce_MouseMove));
+    connect(cmdCopy, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdCopy_MouseMove));
+    connect(cmdClr, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdClr_MouseMove));
+    connect(cmdClrall, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdClrall_MouseMove));
+    connect(cmdEND, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdEND_MouseMove));
+}
+
+void FrmKyBod::describeForScreenReaders()
+{
+    // A screen reader names each key by what it types; the mark keys' captions alone would say nothing.
+    for (std::int16_t index = 0; index < cmdMojiS->size(); ++index)
+        (*cmdMojiS)[index]->setAccessibleName(SmallKana[std::size_t(index)].toString());
+    for (std::int16_t index = 0; index < cmdDaku->size(); ++index)
+        (*cmdDaku)[index]->setAccessibleName(VoicedKana[std::size_t(index)].toString());
+    cmdSpce->setAccessibleName(cmdSpce->text());
+    cmdSpce->setAccessibleDescription(QStringLiteral("全角スペースを入力します"));
+    cmdBun->setAccessibleDescription(QStringLiteral("使い方の説明を表示します"));
+    cmdCopy->setAccessibleDescription(QStringLiteral("入力した文字をクリップボードにコピーします"));
+    cmdClr->setAccessibleDescription(cmdClr->toolTip());
+    cmdClrall->setAccessibleDescription(QStringLiteral("入力した文字をすべて消します"));
+    cmdEND->setAccessibleDescription(QStringLiteral("キーボードを終了します"));
+    Txt1->setAccessibleName(QStringLiteral("入力欄"));
+    Txt1->setAccessibleDescription(QStringLiteral("キーで入力した文字（１５文字まで）"));
+}
+
+// --- Text field, insertion and the length limit -----------------------------------------------------------
+
+void FrmKyBod::Form_Load()
+{
+    m_explanation.showPage(1);
+    Aru = 0;
+    m1 = m2 = m3 = m4 = m5 = 0;
+}
+
+void FrmKyBod::InsertMoji()
+{
+    if (Aru == 1) {
+        Jikazu = lengthOf(Txt1->Text());
+        if (Kasoru < Jikazu) {
+            // A stale insertion point inside a surrogate pair goes before that character.
+            const QString text = Txt1->Text();
+            const int at = ui::characterBoundary(text, Kasoru);
+            Txt1->assignText(text.left(at) + MojiX + text.mid(at));
+            Kasoru = lengthOf(Txt1->Text());
+        } else {
+            Txt1->assignText(Txt1->Text() + MojiX);
+        }
+        Aru = 0;
+    } else {
+        Txt1->assignText(Txt1->Text() + MojiX);
+    }
+    CheckLength();
+    if (Kanjisu < 1) {
+        Txt1->setSelStart(0);
+        Txt1->setSelLength(Jikazu);
+    } else {
+        Txt1->setSelStart(Kanjisu);
+        Txt1->setSelLength(Jikazu - Kanjisu);
+    }
+    Txt1->SetFocus();
+}
+
+void FrmKyBod::CheckLength()
+{
+    Jikazu = lengthOf(Txt1->Text());
+    if (Jikazu <= LengthLimit)
+        return;
+    m_explanation.showNotice();
+    m_desktop.beep();
+    Txt1->assignText(ui::leftWholeCharacters(Txt1->Text(), LengthLimit));
+}
+
+void FrmKyBod::Txt1_Click()
+{
+    Kasoru = std::int16_t(Txt1->SelStart());
+    Aru = 1;
+}
+
+void FrmKyBod::Txt1_KeyPress()
+{
+    Kanjisu = std::int16_t(lengthOf(Txt1->Text()) + 1);
+}
+
+// --- Character keys ---------------------------------------------------------------------------------------
+
+void FrmKyBod::cmdMoji_Click(std::int16_t Index)
+{
+    MojiX = (*cmdMoji)[Index]->text();
+    InsertMoji();
+}
+
+void FrmKyBod::cmdMojiS_Click(std::int16_t Index)
+{
+    MojiX = SmallKana.at(std::size_t(Index)).toString();
+    InsertMoji();
+}
+
+void FrmKyBod::cmdDaku_Click(std::int16_t Index)
+{
+    MojiX = VoicedKana.at(std::size_t(Index)).toString();
+    InsertMoji();
+}
+
+void FrmKyBod::cmdKazu_Click(std::int16_t Index)
+{
+    MojiX = (*cmdKazu)[Index]->text();
+    InsertMoji();
+}
+
+void FrmKyBod::cmdKigo_Click(std::int16_t Index)
+{
+    MojiX = (*cmdKigo)[Index]->text();
+    InsertMoji();
+}
+
+void FrmKyBod::cmdSpce_Click()
+{
+    MojiX = IdeographicSpace.toString();
+    InsertMoji();
+}
+
+// A face mark always goes to the end and leaves the pending insertion point alone.
+void FrmKyBod::AppendFaceMark(const ui::Button *key)
+{
+    Txt1->assignText(Txt1->Text() + key->text());
+    CheckLength();
+}
+
+void FrmKyBod::cmdEmoji1_Click()
+{
+    AppendFaceMark(cmdEmoji1);
+}
+
+void FrmKyBod::cmdEmoji2_Click()
+{
+    AppendFaceMark(cmdEmoji2);
+}
+
+void FrmKyBod::cmdEmoji3_Click()
+{
+    AppendFaceMark(cmdEmoji3);
+}
+
+// --- Editing commands -------------------------------------------------------------------------------------
+
+void FrmKyBod::cmdClr_Click()
+{
+    const QString text = Txt1->Text();
+    Jikazu = lengthOf(text);
+    if (Jikazu != 0) {
+        if (Aru == 1 && Kasoru < Jikazu) {
+            // Forward delete of the character after the insertion point, never half of a surrogate pair.
+            const int at = ui::characterBoundary(text, Kasoru);
+            Txt1->assignText(text.left(at) + text.mid(at + ui::characterUnitsAt(text, at)));
+            Kasoru = lengthOf(Txt1->Text());
+            Aru = 0;
+        } else {
+            Txt1->assignText(text.left(Jikazu - ui::lastCharacterUnits(text)));
+        }
+    }
+    if (Jikazu <= LengthLimit)
+        m_explanation.hideNotice();
+    if (Kanjisu > 0)
+        --Kanjisu;
+    cmdCopy->SetFocus();
+}
+
+void FrmKyBod::cmdClrall_Click()
+{
+    Jikazu = 0;
+    Kanjisu = 0;
+    Txt1->assignText(QString());
+    Txt1->SetFocus();
+}
+
+void FrmKyBod::cmdCopy_Click()
+{
+    m_desktop.clearClipboard();
+    m_desktop.setClipboardText(Txt1->Text());
+    m_explanation.showPage(3);
+    Txt1->SetFocus();
+}
+
+void FrmKyBod::cmdBun_Click()
+{
+    m_explanation.showPage(2);
+}
+
+void FrmKyBod::cmdEND_Click()
+{
+    hide();
+    m_desktop.endApplication();
+}
+
+void FrmKyBod::closeEvent(QCloseEvent *event)
+{
+    // Closing the keyboard by its frame ends the program, as 終 does: a hidden page must not keep it alive.
+    event->accept();
+    ui::runGuarded("Form_Unload", [this] { m_desktop.endApplication(); });
+}
+
+// --- Hover highlighting -----------------------------------------------------------------------------------
+
+void FrmKyBod::ResetKeyColors()
+{
+    for (ui::Button *key : m_resetOrder)
+        key->setBackColor(RestColor);
+}
+
+void FrmKyBod::HighlightCommand(ui::Button *command)
+{
+    ResetKeyColors();
+    command->setBackColor(command == cmdEND ? EndHoverColor : HoverColor);
+}
+
+void FrmKyBod::cmdMoji_MouseMove(std::int16_t Index)
+{
+    ResetKeyColors();
+    m1 = Index;
+    (*cmdMoji)[m1]->setBackColor(HoverColor);
+}
+
+void FrmKyBod::cmdMojiS_MouseMove(std::int16_t Index)
+{
+    ResetKeyColors();
+    m2 = Index;
+    (*cmdMojiS)[m2]->setBackColor(HoverColor);
+}
+
+void FrmKyBod::cmdDaku_MouseMove(std::int16_t Index)
+{
+    ResetKeyColors();
+    m3 = Index;
+    (*cmdDaku)[m3]->setBackColor(HoverColor);
+    // The kana the mark voices: the は column's 〃 keys skip the な column, which has no marks.
+    m1 = std::int16_t(m3 >= 15 && m3 <= 19 ? m3 + 10 : m3 + 5);
+    (*cmdMoji)[m1]->setBackColor(HoverColor);
+}
+
+void FrmKyBod::cmdKazu_MouseMove(std::int16_t Index)
+{
+    ResetKeyColors();
+    m4 = Index;
+    (*cmdKazu)[m4]->setBackColor(HoverColor);
+}
+
+void FrmKyBod::cmdKigo_MouseMove(std::int16_t Index)
+{
+    ResetKeyColors();
+    m5 = Index;
+    (*cmdKigo)[m5]->setBackColor(HoverColor);
+}
+
+void FrmKyBod::cmdBun_MouseMove()
+{
+    HighlightCommand(cmdBun);
+}
+
+void FrmKyBod::cmdEmoji1_MouseMove()
+{
+    HighlightCommand(cmdEmoji1);
+}
+
+void FrmKyBod::cmdEmoji2_MouseMove()
+{
+    HighlightCommand(cmdEmoji2);
+}
+
+void FrmKyBod::cmdEmoji3_MouseMove()
+{
+    HighlightCommand(cmdEmoji3);
+}
+
+void FrmKyBod::cmdSpce_MouseMove()
+{
+    HighlightCommand(cmdSpce);
+}
+
+void FrmKyBod::cmdCopy_MouseMove()
+{
+    HighlightCommand(cmdCopy);
+}
+
+void FrmKyBod::cmdClr_MouseMove()
+{
+    HighlightCommand(cmdClr);
+}
+
+void FrmKyBod::cmdClrall_MouseMove()
+{
+    HighlightCommand(cmdClrall);
+}
+
+void FrmKyBod::cmdEND_MouseMove()
+{
+    HighlightCommand(cmdEND);
+}
+
+void FrmKyBod::Form_MouseMove()
+{
+    setBackColor(WindowHoverColor);
+}
+
+void FrmKyBod::Txt1_MouseMove()
+{
+    Txt1->setBackColor(HoverColor);
+}
+
+} // namespace keyboard

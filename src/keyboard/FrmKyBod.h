@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The keyboard window: the text field, the keys that type into it, the editing commands and the highlighting
+// of the key under the pointer.
+#pragma once
+
+#include "ui/ButtonArray.h"
+#include "ui/Form.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace ui {
+class Desktop;
+class TextBox;
+} // namespace ui
+
+namespace explain {
+class Explanation;
+}
+
+namespace keyboard {
+
+// The window's variables, named as the keyboard's design names them.
+struct KeyboardVariables {
+    QString MojiX; // the text the last key chose for insertion
+    std::int16_t Kasoru = 0; // insertion point clicked into the field
+    std::int16_t Aru = 0; // 1 while a clicked insertion point is pending
+    std::int16_t Jikazu = 0; // character count as last measured
+    std::int16_t Kanjisu = 0; // selection mark: one more than the length when a typed character arrived
+    std::int16_t m1 = 0, m2 = 0, m3 = 0, m4 = 0, m5 = 0; // last hovered index per key group
+};
+
+class FrmKyBod : public ui::Form, private KeyboardVariables {
+    Q_OBJECT
+public:
+    FrmKyBod(ui::Desktop &desktop, explain::Explanation &explanation);
+
+    const KeyboardVariables &variables() const { return *this; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Form_Load();
+    void InsertMoji();
+    void CheckLength();
+    void AppendFaceMark(const ui::Button *key);
+
+    void Txt1_Click();
+    void Txt1_KeyPress();
+
+    void cmdMoji_Click(std::int16_t Index);
+    void cmdMojiS_Click(std::int16_t Index);
+    void cmdDaku_Click(std::int16_t Index);
+    void cmdKazu_Click(std::int16_t Index);
+    void cmdKigo_Click(std::int16_t Index);
+    void cmdSpce_Click();
+    void cmdEmoji1_Click();
+    void cmdEmoji2_Click();
+    void cmdEmoji3_Click();
+
+    void cmdClr_Click();
+    void cmdClrall_Click();
+    void cmdCopy_Click();
+    void cmdBun_Click();
+    void cmdEND_Click();
+
+    void ResetKeyColors();
+    void HighlightCommand(ui::Button *command);
+    void cmdMoji_MouseMove(std::int16_t Index);
+    void cmdMojiS_MouseMove(std::int16_t Index);
+    void cmdDaku_MouseMove(std::int16_t Index);
+    void cmdKazu_MouseMove(std::int16_t Index);
+    void cmdKigo_MouseMove(std::int16_t Index);
+    void cmdBun_MouseMove();
+    void cmdEmoji1_MouseMove();
+    void cmdEmoji2_MouseMove();
+    void cmdEmoji3_MouseMove();
+    void cmdSpce_MouseMove();
+    void cmdCopy_MouseMove();
+    void cmdClr_MouseMove();
+    void cmdClrall_MouseMove();
+    void cmdEND_MouseMove();
+    void Form_MouseMove();
+    void Txt1_MouseMove();
+
+    void connectHandlers();
+    void describeForScreenReaders();
+
+    ui::Desktop &m_desktop;
+    explain::Explanation &m_explanation;
+
+    ui::TextBox *Txt1;
+    ui::ButtonArray *cmdMoji;
+    ui::ButtonArray *cmdMojiS;
+    ui::ButtonArray *cmdDaku;
+    ui::ButtonArray *cmdKazu;
+    ui::ButtonArray *cmdKigo;
+    ui::Button *cmdBun;
+    ui::Button *cmdEmoji1;
+    ui::Button *cmdEmoji2;
+    ui::Button *cmdEmoji3;
+    ui::Button *cmdSpce;
+    ui::Button *cmdCopy;
+    ui::Button *cmdClr;
+    ui::Button *cmdClrall;
+    ui::Button *cmdEND;
+    // Every key and command in the order the reset paints them.
+    std::vector<ui::Button *> m_resetOrder;
+};
+
+} // namespace keyboard

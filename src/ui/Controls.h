@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The controls the windows are built from. Each reports pointer moves as its own event and never lets them
+// fall through to the window behind it.
+#pragma once
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QPixmap>
+
+namespace ui {
+
+// Gives a control the keyboard focus, activating its window when needed. Checked platform operation.
+void giveFocus(QWidget *widget);
+
+// A push button in the graphical style: a raised face filled with its background colour, caption centred and
+// wrapped at spaces. Changing the colour repaints only when the colour really changes.
+class Button : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit Button(QWidget *parent = nullptr);
+
+    QColor backColor() const { return m_backColor; }
+    // Checked platform operation: throws PlatformError when refused.
+    void setBackColor(const QColor &color);
+    void SetFocus() { giveFocus(this); }
+    // Counts real repaints caused by colour changes, for the benchmarks.
+    static long long colorRepaints();
+
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void mouseMoved();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    QColor m_backColor;
+};
+
+// A transparent label with wrapped text, clipped at its bottom edge.
+class Label : public QLabel {
+    Q_OBJECT
+public:
+    explicit Label(QWidget *parent = nullptr);
+
+Q_SIGNALS:
+    void mouseMoved();
+    void clicked();
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};
+
+// A picture stretched to its frame.
+class Picture : public QWidget {
+    Q_OBJECT
+public:
+    explicit Picture(QWidget *parent = nullptr);
+
+    void setPicture(const QPixmap &pixmap);
+    const QPixmap &picture() const { return m_pixmap; }
+    // Checked platform operations.
+    void setShown(bool shown);
+    void moveTwips(int left, int top);
+
+Q_SIGNALS:
+    void mouseMoved();
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    QPixmap m_pixmap;
+};
+
+} // namespace ui

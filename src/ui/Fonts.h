@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The windows name classic Japanese Windows faces; at start-up each gets a substitute that is really here,
+// so kana never render as boxes.
+#pragma once
+
+#include <QStringView>
+
+namespace ui {
+
+inline constexpr QStringView FaceRoundedGothic = u"HG\u5E73\u6210\u4E38\uFF7A\uFF9E\uFF7C\uFF6F\uFF78\u4F53W8";
+inline constexpr QStringView FaceRoundedGothicLight = u"HG\u5E73\u6210\u4E38\uFF7A\uFF9E\uFF7C\uFF6F\uFF78\u4F53W8-L";
+inline constexpr QStringView FacePGothic = u"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF";
+inline constexpr QStringView FaceGothic = u"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF";
+
+// Registers the bundled rounded face and the substitutes of the four faces. Returns false, with a message on
+// stderr, when no Japanese face at all is available (the program still runs, with the platform's fonts).
+bool registerFonts();
+
+} // namespace ui

@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The builder that turns a window table into widgets, and the window's own painting and events.
+#include "Form.h"
+
+#include "Controls.h"
+#include "Platform.h"
+#include "TextBox.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+
+namespace ui {
+
+QFont toQFont(const FontDef &font)
+{
+    QFont qfont;
+    if (!font.face.isEmpty())
+        qfont.setFamilies({ font.face.toString() });
+    qfont.setPixelSize(pointsToPixels(font.points));
+    qfont.setBold(font.bold);
+    qfont.setUnderline(font.underline);
+    return qfont;
+}
+
+QCursor toQCursor(Pointer pointer)
+{
+    // Pointer images are 32 x 32 with the hot spot in the middle.
+    auto image = [](const char *resource) { return QCursor(QPixmap(QLatin1String(resource)), 16, 16); };
+    switch (pointer) {
+    case Pointer::Ring:
+        return image(":/cursor-ring.png");
+    case Pointer::BarArrow:
+        return image(":/cursor-bar-arrow.png");
+    case Pointer::Ryokai:
+        return image(":/cursor-ryokai.png");
+    case Pointer::Arrow:
+    case Pointer::Inherit:
+        break;
+    }
+    return QCursor(Qt::ArrowCursor);
+}
+
+Form::Form(const FormDef &definition, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_definition(definition)
+    , m_backColor(toQColor(definition.backColor))
+{
+    setObjectName(definition.name.toString());
+    setWindowTitle(definition.caption.toString());
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    if (!definition.font.face.isEmpty() || definition.font.points > 0)
+        setFont(toQFont(definition.font));
+    if (definition.pointer != Pointer::Inherit)
+        setCursor(toQCursor(definition.pointer));
+    if (definition.hasIcon)
+        setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+
+    // The client area at its designed place, kept on the screen.
+    QRect client
+        = twipsToRect(definition.designedLeft, definition.designedTop, definition.clientWidth, definition.clientHeight);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        client.moveLeft(std::clamp(
+            client.left(), available.left(), std::max(available.left(), available.right() - client.width())));
+        client.moveTop(
+            std::clamp(client.top(), available.top(), std::max(available.top(), available.bottom() - client.height())));
+    }
+    setGeometry(client);
+    setFixedSize(client.size());
+    build();
+}
+
+void Form::build()
+{
+    std::vector<QWidget *> tabChain;
+    std::vector<const ControlDef *> tabDefinitions;
+    for (const ControlDef &def : m_definition.controls) {
+        QWidget *widget = nullptr;
+        switch (def.kind) {
+        case ControlKind::Button: {
+            auto *button = new Button(this);
+            button->setText(def.caption.toString());
+            button->setBackColor(toQColor(def.backColor));
+            widget = button;
+            break;
+        }
+        case ControlKind::Label: {
+            auto *label = new Label(this);
+            label->setText(def.caption.toString());
+            if (def.centred)
+                label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+            QPalette colours = label->palette();
+            colours.setColor(QPalette::WindowText, toQColor(def.foreColor));
+            label->setPalette(colours);
+            widget = label;
+            break;
+        }
+        case ControlKind::TextBox: {
+            auto *textBox = new TextBox(this);
+            textBox->setMaxLength(def.maxLength);
+            textBox->setBackColor(toQColor(def.backColor));
+            widget = textBox;
+            break;
+        }
+        case ControlKind::Picture: {
+            auto *picture = new Picture(this);
+            picture->setPicture(QPixmap(QLatin1Char(':') + def.caption.toString()));
+            widget = picture;
+            break;
+        }
+        }
+        widget->setObjectName(def.index == NoIndex
+                ? def.name.toString()
+                : def.name.toString() + QLatin1Char('_') + QString::number(def.index));
+        widget->setGeometry(twipsToRect(def.left, def.top, def.width, def.height));
+        if (!def.font.face.isEmpty() || def.font.points > 0) {
+            QFont font = toQFont(def.font);
+            if (def.font.face.isEmpty())
+                font.setFamilies(this->font().families());
+            widget->setFont(font);
+        }
+        if (def.pointer != Pointer::Inherit)
+            widget->setCursor(toQCursor(def.pointer));
+        if (!def.toolTip.isEmpty())
+            widget->setToolTip(def.toolTip.toString());
+        if (def.tabOrder != NoTabStop)
+            tabDefinitions.push_back(&def);
+        m_controls.push_back({ &def, widget });
+    }
+
+    std::stable_sort(tabDefinitions.begin(), tabDefinitions.end(),
+        [](const ControlDef *a, const ControlDef *b) { return a->tabOrder < b->tabOrder; });
+    QWidget *previous = nullptr;
+    for (const ControlDef *def : tabDefinitions) {
+        QWidget *widget = find(def->name, def->index);
+        if (widget->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+QWidget *Form::find(QStringView name, int index) const
+{
+    for (const Built &built : m_controls) {
+        if (built.definition->name == name && built.definition->index == index)
+            return built.widget;
+    }
+    return nullptr;
+}
+
+void Form::setBackColor(const QColor &color)
+{
+    FaultHook::check(Operation::SetColor);
+    if (color == m_backColor)
+        return;
+    m_backColor = color;
+    update();
+}
+
+void Form::showWindow()
+{
+    FaultHook::check(Operation::ShowWindow);
+    show();
+}
+
+void Form::hideWindow()
+{
+    FaultHook::check(Operation::HideWindow);
+    hide();
+}
+
+void Form::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    painter.fillRect(event->rect(), m_backColor);
+    for (const LineDef &line : m_definition.lines) {
+        painter.setPen(QPen(toQColor(line.color), line.widthPixels, Qt::SolidLine, Qt::FlatCap));
+        painter.drawLine(
+            twipsToPixels(line.x1), twipsToPixels(line.y1), twipsToPixels(line.x2), twipsToPixels(line.y2));
+    }
+}
+
+void Form::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+    Q_EMIT surfaceMouseMoved();
+}
+
+void Form::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    hide();
+}
+
+} // namespace ui

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A window built from its table: it owns the controls, paints its background and edge lines, and reports
+// pointer moves over its bare surface. Closing it by its frame hides it, so it comes back unchanged.
+#pragma once
+
+#include "FormTable.h"
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace ui {
+
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form(const FormDef &definition, QWidget *parent = nullptr);
+
+    const FormDef &definition() const { return m_definition; }
+
+    QColor backColor() const { return m_backColor; }
+    // Checked platform operations: each throws PlatformError when refused.
+    void setBackColor(const QColor &color);
+    void showWindow();
+    void hideWindow();
+
+    // The control built from the table row with this name and array index.
+    template<typename T> T *control(QStringView name, int index = NoIndex) const
+    {
+        return static_cast<T *>(find(name, index));
+    }
+
+    // The elements of a control array, in index order.
+    template<typename T> std::vector<T *> controlArray(QStringView name) const
+    {
+        std::vector<T *> elements;
+        for (const Built &built : m_controls) {
+            if (built.definition->name == name && built.definition->index != NoIndex) {
+                if (elements.size() <= std::size_t(built.definition->index))
+                    elements.resize(std::size_t(built.definition->index) + 1);
+                elements[std::size_t(built.definition->index)] = static_cast<T *>(built.widget);
+            }
+        }
+        return elements;
+    }
+
+Q_SIGNALS:
+    void surfaceMouseMoved();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    struct Built {
+        const ControlDef *definition;
+        QWidget *widget;
+    };
+
+    QWidget *find(QStringView name, int index) const;
+    void build();
+
+    const FormDef &m_definition;
+    QColor m_backColor;
+    std::vector<Built> m_controls;
+};
+
+QFont toQFont(const FontDef &font);
+QCursor toQCursor(Pointer pointer);
+
+// A secondary window: one instance, created the first time it is needed, never destroyed before the end.
+template<typename T> class SingleInstance {
+public:
+    explicit SingleInstance(std::function<std::unique_ptr<T>()> create)
+        : m_create(std::move(create))
+    { }
+
+    T &get()
+    {
+        if (!m_instance)
+            m_instance = m_create();
+        return *m_instance;
+    }
+    T *ifCreated() const { return m_instance.get(); }
+
+private:
+    std::function<std::unique_ptr<T>()> m_create;
+    std::unique_ptr<T> m_instance;
+};
+
+} // namespace ui

@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The text field's operations and its keyboard and input-method hooks.
+#include "TextBox.h"
+
+#include "Controls.h"
+#include "Platform.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QValidator>
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+
+// Qt cuts typed, pasted and assigned text at the maximum length by UTF-16 units; this drops any half of a
+// surrogate pair such a cut (or a paste) leaves behind, so the field only ever holds whole characters.
+class WholeCharacters final : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString &input, int &pos) const override
+    {
+        for (qsizetype i = 0; i < input.size();) {
+            const bool pair = input.at(i).isHighSurrogate() && i + 1 < input.size() && input.at(i + 1).isLowSurrogate();
+            if (pair) {
+                i += 2;
+            } else if (input.at(i).isSurrogate()) {
+                input.remove(i, 1);
+                if (pos > i)
+                    --pos;
+            } else {
+                ++i;
+            }
+        }
+        return Acceptable;
+    }
+};
+
+// Characters in the classic sense: what produces a character message, including Backspace, Enter, Escape and
+// Ctrl+letter, but not Delete or the cursor keys.
+bool carriesCharacter(const QKeyEvent *event)
+{
+    const QString text = event->text();
+    return !text.isEmpty() && text != QChar(0x7F);
+}
+
+} // namespace
+
+QString leftWholeCharacters(const QString &text, int units)
+{
+    if (units >= text.size())
+        return text;
+    if (units <= 0)
+        return {};
+    return text.left(text.at(units - 1).isHighSurrogate() ? units - 1 : units);
+}
+
+int characterBoundary(const QString &text, int position)
+{
+    const bool insidePair = position > 0 && position < text.size() && text.at(position - 1).isHighSurrogate()
+        && text.at(position).isLowSurrogate();
+    return insidePair ? position - 1 : position;
+}
+
+int characterUnitsAt(const QString &text, int position)
+{
+    return position + 1 < text.size() && text.at(position).isHighSurrogate() && text.at(position + 1).isLowSurrogate()
+        ? 2
+        : 1;
+}
+
+int lastCharacterUnits(const QString &text)
+{
+    const qsizetype size = text.size();
+    return size >= 2 && text.at(size - 1).isLowSurrogate() && text.at(size - 2).isHighSurrogate() ? 2 : 1;
+}
+
+TextBox::TextBox(QWidget *parent)
+    : QLineEdit(parent)
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_NoMousePropagation);
+    setValidator(new WholeCharacters(this));
+}
+
+void TextBox::assignText(const QString &newText)
+{
+    FaultHook::check(Operation::SetText);
+    setText(newText);
+    setCursorPosition(0);
+}
+
+int TextBox::SelStart() const
+{
+    return hasSelectedText() ? selectionStart() : cursorPosition();
+}
+
+void TextBox::setSelStart(int start)
+{
+    FaultHook::check(Operation::SetSelection);
+    setCursorPosition(std::clamp(start, 0, int(text().size())));
+}
+
+void TextBox::setSelLength(int length)
+{
+    FaultHook::check(Operation::SetSelection);
+    const int start = SelStart();
+    const int available = int(text().size()) - start;
+    length = std::min(length, available);
+    if (length > 0)
+        setSelection(start, length);
+    else
+        setCursorPosition(start);
+}
+
+void TextBox::SetFocus()
+{
+    giveFocus(this);
+}
+
+QColor TextBox::backColor() const
+{
+    return palette().color(QPalette::Base);
+}
+
+void TextBox::setBackColor(const QColor &color)
+{
+    FaultHook::check(Operation::SetColor);
+    if (color == backColor())
+        return;
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, color);
+    setPalette(colours);
+}
+
+void TextBox::keyPressEvent(QKeyEvent *event)
+{
+    if (carriesCharacter(event))
+        Q_EMIT characterArriving();
+    QLineEdit::keyPressEvent(event);
+}
+
+void TextBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    const QString commit = event->commitString();
+    if (commit.isEmpty()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    // A commit of n characters arrives as n characters in a row, each announced just before it goes in.
+    // The replacement applies with the first one; the new preedit comes with the last.
+    qsizetype from = 0;
+    while (from < commit.size()) {
+        const qsizetype length = commit.at(from).isHighSurrogate() && from + 1 < commit.size() ? 2 : 1;
+        const bool first = from == 0;
+        const bool last = from + length >= commit.size();
+        Q_EMIT characterArriving();
+        QInputMethodEvent step(last ? event->preeditString() : QString(),
+            last ? event->attributes() : QList<QInputMethodEvent::Attribute> {});
+        step.setCommitString(
+            commit.mid(from, length), first ? event->replacementStart() : 0, first ? event->replacementLength() : 0);
+        QLineEdit::inputMethodEvent(&step);
+        from += length;
+    }
+    event->accept();
+}
+
+void TextBox::mouseMoveEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseMoveEvent(event);
+    event->accept();
+    Q_EMIT mouseMoved();
+}
+
+void TextBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT clicked();
+}
+
+} // namespace ui

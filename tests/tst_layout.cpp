@@ -1,0 +1,155 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The keyboard window as built from its table: sizes, places, fonts, pointers, tab order and captions.
+#include "Harness.h"
+#include "keyboard/KeyboardLayout.h"
+#include "ui/Units.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class LayoutTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void windowAtScaleOne()
+    {
+        Harness h;
+        QCOMPARE(h.keyboard().size(), QSize(748, 419));
+        QCOMPARE(h.keyboard().windowTitle(), u"\u30AD\u30FC\u30DC\u30FC\u30C9"_s);
+        QCOMPARE(h.keyboard().backColor(), QColor(0, 208, 0));
+        QVERIFY(!h.keyboard().windowIcon().isNull());
+        saveArtefact(&h.keyboard(), u"keyboard"_s);
+    }
+
+    void controlGeometry_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("pixels");
+        // Edges are rounded, not sizes: 8280 / 12 = 690, (8280 + 550) / 12 = 735.8 -> 736.
+        QTest::newRow("あ") << u"cmdMoji_0"_s << QRect(QPoint(690, 110), QPoint(735, 155));
+        QTest::newRow("small あ") << u"cmdMojiS_0"_s << QRect(QPoint(660, 130), QPoint(686, 156));
+        QTest::newRow("〃 beside か") << u"cmdDaku_0"_s << QRect(QPoint(640, 110), QPoint(660, 130));
+        QTest::newRow("ｏ beside ほ") << u"cmdDaku_24"_s << QRect(QPoint(320, 334), QPoint(340, 354));
+        QTest::newRow("０ right of ９") << u"cmdKazu_0"_s << QRect(QPoint(530, 8), QPoint(562, 32));
+        QTest::newRow("♪ below ※") << u"cmdKigo_0"_s << QRect(QPoint(10, 40), QPoint(34, 64));
+        QTest::newRow("text field") << u"Txt1"_s << QRect(QPoint(46, 43), QPoint(699, 97));
+        QTest::newRow("終") << u"cmdEND"_s << QRect(QPoint(675, 370), QPoint(735, 410));
+    }
+
+    void controlGeometry()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, pixels);
+        Harness h;
+        auto *widget = h.keyboard().findChild<QWidget *>(name);
+        QVERIFY(widget);
+        QCOMPARE(widget->geometry(), pixels);
+    }
+
+    void everyControlComesFromTheTable()
+    {
+        Harness h;
+        QCOMPARE(h.keyboard().findChildren<ui::Button *>().size(), 117);
+        for (const ui::ControlDef &def : keyboard::FrmKyBodDefinition.controls) {
+            const QString name = def.index == ui::NoIndex ? def.name.toString()
+                                                          : def.name.toString() + u'_' + QString::number(def.index);
+            auto *widget = h.keyboard().findChild<QWidget *>(name);
+            QVERIFY2(widget, qPrintable(name));
+            QCOMPARE(widget->geometry(), ui::twipsToRect(def.left, def.top, def.width, def.height));
+            QCOMPARE(widget->font().pixelSize(), ui::pointsToPixels(def.font.points));
+            QCOMPARE(widget->font().bold(), def.font.bold);
+            if (auto *button = qobject_cast<ui::Button *>(widget)) {
+                QCOMPARE(button->text(), def.caption.toString());
+                QCOMPARE(button->backColor(), QColor(128, 128, 128));
+            }
+        }
+    }
+
+    void fontsInPixels()
+    {
+        Harness h;
+        QCOMPARE(h.key(u"cmdMoji_0"_s)->font().pixelSize(), 37);
+        QCOMPARE(h.key(u"cmdMoji_39"_s)->font().pixelSize(), 33);
+        QCOMPARE(h.field()->font().pixelSize(), 43);
+        // Every key caption is drawn with a real Japanese face, never a box.
+        for (const char *name : { "cmdMoji_0", "cmdKigo_9", "cmdSpce", "cmdBun" }) {
+            const QFontMetrics metrics(h.key(QLatin1String(name))->font());
+            for (QChar c : h.key(QLatin1String(name))->text())
+                QVERIFY2(metrics.inFont(c), name);
+        }
+    }
+
+    void captionsAreTheTabledCodePoints()
+    {
+        Harness h;
+        QCOMPARE(h.key(u"cmdKigo_9"_s)->text(), u"\uFF5E"_s);
+        QCOMPARE(h.key(u"cmdKigo_8"_s)->text(), u"\u30FC"_s);
+        QCOMPARE(h.key(u"cmdDaku_0"_s)->text(), u"\u3003"_s);
+        QCOMPARE(h.key(u"cmdDaku_20"_s)->text(), u"\uFF4F"_s);
+        QCOMPARE(h.key(u"cmdEmoji2"_s)->text(), u"\uFF4D(_ _)\uFF4D"_s);
+        QCOMPARE(h.key(u"cmdBun"_s)->text(), u"\u8AAC\u660E\u3092 \u51FA\u3059"_s);
+    }
+
+    void explanationCaptionWrapsOntoTwoLines()
+    {
+        Harness h;
+        ui::Button *button = h.key(u"cmdBun"_s);
+        const QFontMetrics metrics(button->font());
+        const QRect lines = metrics.boundingRect(
+            button->rect().adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWordWrap, button->text());
+        QCOMPARE(lines.height() / metrics.lineSpacing(), 2);
+    }
+
+    void pointers()
+    {
+        Harness h;
+        QCOMPARE(h.keyboard().cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(h.field()->cursor().shape(), Qt::BitmapCursor);
+        QVERIFY(h.field()->cursor().pixmap().toImage() != h.keyboard().cursor().pixmap().toImage());
+        QCOMPARE(h.field()->cursor().hotSpot(), QPoint(16, 16));
+        for (const char *name : { "cmdMoji_0", "cmdMojiS_3", "cmdDaku_7", "cmdSpce", "cmdCopy", "cmdBun" })
+            QVERIFY2(!h.key(QLatin1String(name))->testAttribute(Qt::WA_SetCursor), name);
+        for (const char *name : { "cmdKazu_3", "cmdKigo_0", "cmdEND" })
+            QCOMPARE(h.key(QLatin1String(name))->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void toolTipOnlyOnDelete()
+    {
+        Harness h;
+        QCOMPARE(h.key(u"cmdClr"_s)->toolTip(), u"カーソルの右を消します"_s);
+        for (ui::Button *button : h.keyboard().findChildren<ui::Button *>()) {
+            if (button->objectName() != u"cmdClr"_s)
+                QVERIFY(button->toolTip().isEmpty());
+        }
+    }
+
+    void tabOrderFollowsTheTable()
+    {
+        Harness h;
+        const QStringList expected { u"Txt1"_s, u"cmdMoji_0"_s, u"cmdMojiS_0"_s, u"cmdMoji_1"_s };
+        QWidget *widget = h.field();
+        for (const QString &name : expected) {
+            QCOMPARE(widget->objectName(), name);
+            widget = widget->nextInFocusChain();
+        }
+        // つ, its 〃, then its small key; and the bottom row ends with 終.
+        QCOMPARE(h.key(u"cmdMoji_17"_s)->nextInFocusChain()->objectName(), u"cmdDaku_12"_s);
+        QCOMPARE(h.key(u"cmdDaku_12"_s)->nextInFocusChain()->objectName(), u"cmdMojiS_5"_s);
+        QCOMPARE(h.key(u"cmdClrall"_s)->nextInFocusChain()->objectName(), u"cmdEND"_s);
+        QCOMPARE(h.keyboard().findChild<QWidget *>(u"lblEmoji1"_s)->focusPolicy(), Qt::NoFocus);
+    }
+
+    void screenReadersHearWhatAKeyTypes()
+    {
+        Harness h;
+        QCOMPARE(h.key(u"cmdDaku_0"_s)->accessibleName(), u"が"_s);
+        QCOMPARE(h.key(u"cmdMojiS_0"_s)->accessibleName(), u"ぁ"_s);
+        QCOMPARE(h.key(u"cmdSpce"_s)->accessibleName(), u"空白"_s);
+        QVERIFY(!h.key(u"cmdSpce"_s)->accessibleDescription().isEmpty());
+        QVERIFY(!h.field()->accessibleName().isEmpty());
+    }
+};
+
+QTEST_MAIN(LayoutTest)
+#include "tst_layout.moc"
