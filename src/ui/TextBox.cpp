@@ -142,27 +142,55 @@ void TextBox::keyPressEvent(QKeyEvent *event)
     QLineEdit::keyPressEvent(event);
 }
 
+bool TextBox::replacesTheSelection(int start, int length) const
+{
+    return hasSelectedText() && length == selectedText().size() && cursorPosition() + start == selectionStart();
+}
+
 void TextBox::inputMethodEvent(QInputMethodEvent *event)
 {
+    int start = event->replacementStart();
+    const int length = event->replacementLength();
     const QString commit = event->commitString();
+    if (length > 0 && replacesTheSelection(start, length)) {
+        // A conversion replaces the selected kana by deleting them around the caret. QLineEdit would first drop
+        // the selected text itself and then delete as many characters again around the caret, losing or
+        // reordering text; so only the deletion happens, from the start of the selection.
+        setCursorPosition(selectionStart());
+        start = 0;
+    } else if (!commit.isEmpty() && hasSelectedText()) {
+        // A commit types over the selection, which QLineEdit drops before anything else; dropping it here
+        // first lets each committed character be announced with the length it really meets.
+        del();
+    }
     if (commit.isEmpty()) {
-        QLineEdit::inputMethodEvent(event);
+        QInputMethodEvent adjusted(event->preeditString(), event->attributes());
+        adjusted.setCommitString({}, start, length);
+        QLineEdit::inputMethodEvent(&adjusted);
+        event->accept();
         return;
     }
+    if (length > 0) {
+        // The replaced text goes before the first character arrives; the commit then goes where it was.
+        const int target = std::max(0, cursorPosition() + start);
+        QInputMethodEvent removal;
+        removal.setCommitString({}, start, length);
+        QLineEdit::inputMethodEvent(&removal);
+        start = target - cursorPosition();
+    }
     // A commit of n characters arrives as n characters in a row, each announced just before it goes in.
-    // The replacement applies with the first one; the new preedit comes with the last.
+    // The new preedit comes with the last one.
     qsizetype from = 0;
     while (from < commit.size()) {
-        const qsizetype length = commit.at(from).isHighSurrogate() && from + 1 < commit.size() ? 2 : 1;
+        const qsizetype units = commit.at(from).isHighSurrogate() && from + 1 < commit.size() ? 2 : 1;
         const bool first = from == 0;
-        const bool last = from + length >= commit.size();
+        const bool last = from + units >= commit.size();
         Q_EMIT characterArriving();
         QInputMethodEvent step(last ? event->preeditString() : QString(),
             last ? event->attributes() : QList<QInputMethodEvent::Attribute> {});
-        step.setCommitString(
-            commit.mid(from, length), first ? event->replacementStart() : 0, first ? event->replacementLength() : 0);
+        step.setCommitString(commit.mid(from, units), first ? start : 0, 0);
         QLineEdit::inputMethodEvent(&step);
-        from += length;
+        from += units;
     }
     event->accept();
 }

@@ -49,6 +49,10 @@ protected:
     void inputMethodEvent(QInputMethodEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    // Whether a replacement of `length` characters from `start`, relative to the caret, is the selection.
+    bool replacesTheSelection(int start, int length) const;
 };
 
 } // namespace ui
