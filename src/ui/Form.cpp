@@ -130,6 +130,8 @@ void Form::build()
             widget->setCursor(toQCursor(def.pointer));
         if (!def.toolTip.isEmpty())
             widget->setToolTip(def.toolTip.toString());
+        if (!def.visible)
+            widget->hide();
         if (def.tabOrder != NoTabStop)
             tabDefinitions.push_back(&def);
         m_controls.push_back({ &def, widget });

@@ -44,6 +44,7 @@ struct ControlDef {
     bool centred = false; // labels: centred text
     ColorValue foreColor = SystemButtonText; // labels
     int maxLength = 32767; // text boxes
+    bool visible = true; // shown when the window is created
 };
 
 struct LineDef {
