@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <QTextLayout>
 
 namespace ui {
 
@@ -105,6 +106,30 @@ Label::Label(QWidget *parent)
     setTextFormat(Qt::PlainText);
     setAutoFillBackground(false);
     setFocusPolicy(Qt::NoFocus);
+}
+
+void Label::paintEvent(QPaintEvent *)
+{
+    // Wrapped lines stand one em apart, as in the gothic faces the windows were designed with. A substitute face
+    // with a taller line box would otherwise push the last line of a full label past its bottom edge.
+    QTextOption option(alignment() & Qt::AlignHorizontal_Mask);
+    option.setWrapMode(wordWrap() ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    QTextLayout layout(text(), font(), this);
+    layout.setTextOption(option);
+    const qreal em = QFontInfo(font()).pixelSize();
+    layout.beginLayout();
+    for (qreal top = 0;; top += em) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(width());
+        line.setPosition(QPointF(0, top - (line.height() - em) / 2));
+    }
+    layout.endLayout();
+
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    layout.draw(&painter, QPointF());
 }
 
 void Label::mouseMoveEvent(QMouseEvent *event)
