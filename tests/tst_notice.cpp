@@ -1,0 +1,174 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The length-limit notice: raised by every overflow, closed by its 閉 button or hidden by １字消, and always the
+// same window, which nothing else on it changes.
+#include "Harness.h"
+#include "explain/Explanation.h"
+#include "explain/Pages.h"
+#include "ui/Platform.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void fill(Harness &h, int n)
+{
+    for (int i = 0; i < n; ++i)
+        h.click(u"cmdMoji_0"_s); // あ
+}
+
+ui::Button *closeButton(Harness &h)
+{
+    return h.explanation().notice().findChild<ui::Button *>(u"CmdBun4E"_s);
+}
+
+// A pointer move to the window, which hands it to whatever lies under the point; it arrives from a pixel to the left
+// so that it is never dropped as a repeat of the last one.
+void moveTo(QWidget &window, QPoint at)
+{
+    QTest::mouseMove(window.windowHandle(), at - QPoint(1, 0));
+    QTest::mouseMove(window.windowHandle(), at);
+}
+
+} // namespace
+
+class NoticeTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyOverflowRaisesIt()
+    {
+        Harness h;
+        fill(h, 15);
+        QVERIFY(!h.explanation().noticeIfCreated());
+        fill(h, 1);
+        QVERIFY(h.noticeVisible());
+        explain::FrmBun3d *notice = &h.explanation().notice();
+        fill(h, 1); // while it is shown
+        QVERIFY(h.noticeVisible());
+        QCOMPARE(h.desktop.beeps, 2);
+        QCOMPARE(&h.explanation().notice(), notice);
+        QCOMPARE(h.text(), QString(15, u'あ'));
+    }
+
+    void closeButtonHidesItAndNothingElse()
+    {
+        Harness h;
+        fill(h, 16);
+        const QString text = h.text();
+        const auto &vars = h.vars();
+        const auto kasoru = vars.Kasoru, aru = vars.Aru, kanjisu = vars.Kanjisu;
+        QTest::mouseClick(closeButton(h), Qt::LeftButton);
+        QVERIFY(!h.noticeVisible());
+        QCOMPARE(h.text(), text);
+        QCOMPARE(vars.Kasoru, kasoru);
+        QCOMPARE(vars.Aru, aru);
+        QCOMPARE(vars.Kanjisu, kanjisu);
+        QCOMPARE(h.explanation().page(1).isVisible(), true);
+        QVERIFY(!h.explanation().pageIfCreated(2));
+        // The next overflow brings the same window back.
+        explain::FrmBun3d *notice = &h.explanation().notice();
+        fill(h, 1);
+        QVERIFY(h.noticeVisible());
+        QCOMPARE(&h.explanation().notice(), notice);
+    }
+
+    void deleteHidesItWhenTheTextFits_data()
+    {
+        QTest::addColumn<int>("typedOnTheKeyboard");
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("15 characters") << 0 << true;
+        QTest::newRow("16 characters from the physical keyboard") << 1 << false;
+    }
+
+    void deleteHidesItWhenTheTextFits()
+    {
+        QFETCH(int, typedOnTheKeyboard);
+        QFETCH(bool, hidden);
+        Harness h;
+        fill(h, 16);
+        QTest::keyClick(h.field(), Qt::Key_End); // typing must not replace the selection
+        h.type(QString(typedOnTheKeyboard, u'x'));
+        QCOMPARE(h.text().size(), 15 + typedOnTheKeyboard);
+        h.click(u"cmdClr"_s); // １字消
+        QCOMPARE(h.noticeVisible(), !hidden);
+    }
+
+    void deleteCreatesItHidden()
+    {
+        Harness h;
+        fill(h, 2);
+        h.click(u"cmdClr"_s);
+        QVERIFY(h.explanation().noticeIfCreated());
+        QVERIFY(!h.noticeVisible());
+    }
+
+    void nothingElseOnItReacts()
+    {
+        Harness h;
+        fill(h, 16);
+        explain::FrmBun3d &notice = h.explanation().notice();
+        ui::Button *close = closeButton(h);
+        const QColor colour = close->backColor();
+        QCOMPARE(colour, QColor(255, 128, 128));
+        moveTo(notice, close->geometry().center());
+        for (const char *label : { "Lbl1", "Lbl2" }) {
+            auto *widget = notice.findChild<ui::Label *>(QLatin1String(label));
+            moveTo(notice, widget->geometry().center());
+            QTest::mouseClick(widget, Qt::LeftButton);
+        }
+        moveTo(notice, QPoint(20, 160));
+        QTest::mouseClick(&notice, Qt::LeftButton, Qt::NoModifier, QPoint(20, 160));
+        QVERIFY(h.noticeVisible());
+        QCOMPARE(close->backColor(), colour);
+        QCOMPARE(notice.backColor(), QColor(255, 192, 192));
+    }
+
+    void closedByItsFrameIsOnlyHidden()
+    {
+        Harness h;
+        fill(h, 16);
+        explain::FrmBun3d *notice = &h.explanation().notice();
+        QVERIFY(!notice->close());
+        QVERIFY(!h.noticeVisible());
+        fill(h, 1);
+        QCOMPARE(&h.explanation().notice(), notice);
+        QVERIFY(h.noticeVisible());
+    }
+
+    void refusedHideIsReported()
+    {
+        Harness h;
+        fill(h, 16);
+        const int reported = ui::failuresReported();
+        ui::FaultHook::arm(ui::Operation::HideWindow);
+        QTest::mouseClick(closeButton(h), Qt::LeftButton);
+        QCOMPARE(ui::failuresReported(), reported + 1);
+        QVERIFY(h.noticeVisible());
+        QTest::mouseClick(closeButton(h), Qt::LeftButton);
+        QVERIFY(!h.noticeVisible());
+    }
+
+    void looksAsDefined()
+    {
+        Harness h;
+        explain::FrmBun3d &notice = h.explanation().notice();
+        QCOMPARE(notice.windowTitle(), u"説明ー４"_s);
+        QCOMPARE(notice.geometry(), QRect(411, 222, 231, 150)); // over the middle of the keyboard's top row
+        fill(h, 16);
+        auto *heading = notice.findChild<ui::Label *>(u"Lbl1"_s);
+        QVERIFY(heading->font().underline());
+        QVERIFY(heading->font().bold());
+        QCOMPARE(heading->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+        // The 了解 pointer over the surface.
+        QCOMPARE(notice.cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(notice.cursor().pixmap().size(), QSize(32, 32));
+        QCOMPARE(notice.cursor().hotSpot(), QPoint(16, 16));
+        QVERIFY(QTest::qWaitForWindowExposed(&notice));
+        saveArtefact(&notice, u"notice"_s);
+    }
+};
+
+QTEST_MAIN(NoticeTest)
+#include "tst_notice.moc"

@@ -1,0 +1,590 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The explanation pages: their contents, paging in the ring, the buttons lit under the pointer, page 1's change
+// of look, the controls that only reset the buttons, and refused platform operations in the middle of a move.
+#include "Harness.h"
+#include "explain/Explanation.h"
+#include "explain/Pages.h"
+#include "ui/Platform.h"
+
+#include <QScreen>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(ui::Operation)
+
+namespace {
+
+const QColor Rest(192, 192, 192);
+const QColor Hover(255, 255, 255);
+const QColor Green(0, 208, 0);
+const QColor LightGreen(128, 255, 128);
+
+ui::Form &page(Harness &h, int n)
+{
+    return h.explanation().page(n);
+}
+
+template<typename T = QWidget> T *child(QWidget &window, const QString &name)
+{
+    auto *widget = window.findChild<T *>(name);
+    if (!widget)
+        qFatal("no control named %s on %s", qPrintable(name), qPrintable(window.objectName()));
+    return widget;
+}
+
+ui::Button *button(Harness &h, int n, QChar which)
+{
+    return child<ui::Button>(page(h, n), u"CmdBun%1%2"_s.arg(n).arg(which));
+}
+
+// A pointer move as the platform delivers it: to the window, which hands it to whatever lies under the point.
+// A move to where the last one went would be dropped as a repeat, so that one arrives from a pixel to the left.
+void moveTo(QWidget &window, QPoint at)
+{
+    static QPoint last;
+    const QPoint global = window.mapToGlobal(at);
+    if (global == last)
+        QTest::mouseMove(window.windowHandle(), at - QPoint(1, 0));
+    QTest::mouseMove(window.windowHandle(), at);
+    last = global;
+}
+
+void moveOnto(QWidget *control, QPoint at = {})
+{
+    QWidget &window = *control->window();
+    moveTo(window, control->mapTo(&window, at.isNull() ? control->rect().center() : at));
+}
+
+// The colours of a page's buttons, 前 次 閉, as one comparable string: "W" white, "g" light grey, "?" other.
+QString buttonColours(Harness &h, int n)
+{
+    QString colours;
+    for (QChar which : { u'B', u'N', u'E' }) {
+        const QColor colour = button(h, n, which)->backColor();
+        colours += colour == Hover ? u'W' : colour == Rest ? u'g' : u'?';
+    }
+    return colours;
+}
+
+// Which pages are visible, as digits in page order ("" when none).
+QString visiblePages(Harness &h)
+{
+    QString pages;
+    for (int n = 1; n <= 3; ++n) {
+        if (const ui::Form *p = h.explanation().pageIfCreated(n); p && p->isVisible())
+            pages += QString::number(n);
+    }
+    return pages;
+}
+
+void showOnly(Harness &h, const QString &pages)
+{
+    for (int n = 1; n <= 3; ++n) {
+        if (pages.contains(QString::number(n)))
+            page(h, n).show();
+        else if (h.explanation().pageIfCreated(n))
+            page(h, n).hide();
+    }
+}
+
+// Where a page's bare surface is: between 前 and 次, below the labels.
+constexpr QPoint BetweenButtons(245, 176);
+
+} // namespace
+
+class PagesTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pageOneAtStartInItsInitialLook()
+    {
+        Harness h;
+        ui::Form &p = page(h, 1);
+        QVERIFY(p.isVisible());
+        QCOMPARE(p.backColor(), Green);
+        auto *first = child<ui::Picture>(p, u"ImgBun1a_0"_s);
+        auto *second = child<ui::Picture>(p, u"ImgBun1b_1"_s);
+        QVERIFY(first->isVisible());
+        QCOMPARE(first->pos(), QPoint(420, 10)); // moved from its designed 430, 40 by the load step
+        QVERIFY(second->isHidden());
+        QCOMPARE(second->pos(), QPoint(420, 10));
+        for (QChar which : { u'B', u'N', u'E' })
+            QCOMPARE(button(h, 1, which)->backColor(), QColor(128, 128, 128));
+        QVERIFY(!h.explanation().pageIfCreated(2));
+        QVERIFY(!h.explanation().pageIfCreated(3));
+    }
+
+    void ring_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("onPage");
+        QTest::addColumn<QChar>("which");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("次 on 1") << u"1"_s << 1 << QChar(u'N') << u"2"_s;
+        QTest::newRow("次 on 2") << u"2"_s << 2 << QChar(u'N') << u"3"_s;
+        QTest::newRow("次 on 3") << u"3"_s << 3 << QChar(u'N') << u"1"_s;
+        QTest::newRow("前 on 1") << u"1"_s << 1 << QChar(u'B') << u"3"_s;
+        QTest::newRow("前 on 2") << u"2"_s << 2 << QChar(u'B') << u"1"_s;
+        QTest::newRow("前 on 3") << u"3"_s << 3 << QChar(u'B') << u"2"_s;
+        QTest::newRow("閉 on 1") << u"1"_s << 1 << QChar(u'E') << u""_s;
+        QTest::newRow("閉 on 2") << u"2"_s << 2 << QChar(u'E') << u""_s;
+        QTest::newRow("閉 on 3 hides 3 only") << u"13"_s << 3 << QChar(u'E') << u"1"_s;
+        QTest::newRow("次 on 1, 2 already shown") << u"12"_s << 1 << QChar(u'N') << u"2"_s;
+        QTest::newRow("前 on 2, 3 left alone") << u"23"_s << 2 << QChar(u'B') << u"13"_s;
+    }
+
+    void ring()
+    {
+        QFETCH(QString, before);
+        QFETCH(int, onPage);
+        QFETCH(QChar, which);
+        QFETCH(QString, after);
+        Harness h;
+        showOnly(h, before);
+        const QString text = h.text();
+        QTest::mouseClick(button(h, onPage, which), Qt::LeftButton);
+        QCOMPARE(visiblePages(h), after);
+        QVERIFY(h.keyboard().isVisible());
+        QCOMPARE(h.text(), text);
+    }
+
+    void nextThreeTimesFromPageTwo()
+    {
+        Harness h;
+        showOnly(h, u"2"_s);
+        QStringList route;
+        for (int n : { 2, 3, 1 }) {
+            QTest::mouseClick(button(h, n, u'N'), Qt::LeftButton);
+            route += visiblePages(h);
+        }
+        QCOMPARE(route, (QStringList { u"3"_s, u"1"_s, u"2"_s }));
+    }
+
+    // A move whose step is refused stops there: what came before stays done, what follows never happens.
+    void refusedStepStopsTheMove_data()
+    {
+        QTest::addColumn<int>("onPage");
+        QTest::addColumn<QChar>("which");
+        QTest::addColumn<ui::Operation>("refused");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("次 on 1: page 2 refused after 1 hid") << 1 << QChar(u'N') << ui::Operation::ShowWindow << u""_s;
+        QTest::newRow("次 on 1: hiding 1 refused") << 1 << QChar(u'N') << ui::Operation::HideWindow << u"1"_s;
+        QTest::newRow("前 on 1: page 3 refused") << 1 << QChar(u'B') << ui::Operation::ShowWindow << u"1"_s;
+        QTest::newRow("前 on 1: hiding 1 refused after 3 showed")
+            << 1 << QChar(u'B') << ui::Operation::HideWindow << u"13"_s;
+        QTest::newRow("次 on 3: hiding 3 refused after 1 showed")
+            << 3 << QChar(u'N') << ui::Operation::HideWindow << u"13"_s;
+        QTest::newRow("閉 on 2 refused") << 2 << QChar(u'E') << ui::Operation::HideWindow << u"2"_s;
+    }
+
+    void refusedStepStopsTheMove()
+    {
+        QFETCH(int, onPage);
+        QFETCH(QChar, which);
+        QFETCH(ui::Operation, refused);
+        QFETCH(QString, after);
+        Harness h;
+        showOnly(h, QString::number(onPage));
+        const int reported = ui::failuresReported();
+        ui::FaultHook::arm(refused);
+        QTest::mouseClick(button(h, onPage, which), Qt::LeftButton);
+        QVERIFY(!ui::FaultHook::armed());
+        QCOMPARE(ui::failuresReported(), reported + 1);
+        QCOMPARE(visiblePages(h), after);
+        // The program goes on: the same button works the next time.
+        QTest::mouseClick(button(h, onPage, which), Qt::LeftButton);
+        QVERIFY(!visiblePages(h).contains(QString::number(onPage)));
+    }
+
+    void hoverLightsOneButton_data()
+    {
+        QTest::addColumn<int>("n");
+        for (int n = 1; n <= 3; ++n)
+            QTest::addRow("page %d", n) << n;
+    }
+
+    void hoverLightsOneButton()
+    {
+        QFETCH(int, n);
+        Harness h;
+        showOnly(h, QString::number(n));
+        moveOnto(button(h, n, u'N'));
+        QCOMPARE(buttonColours(h, n), u"gWg"_s);
+        moveOnto(button(h, n, u'N'), QPoint(3, 3)); // within the same button
+        QCOMPARE(buttonColours(h, n), u"gWg"_s);
+        moveOnto(button(h, n, u'E'));
+        QCOMPARE(buttonColours(h, n), u"ggW"_s);
+        moveOnto(button(h, n, u'B'));
+        QCOMPARE(buttonColours(h, n), u"Wgg"_s);
+    }
+
+    // After a button was lit, a move over another control either resets the three buttons or changes nothing.
+    void movesOverControls_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("resets");
+        for (const char *label : { "lblBun1a", "lblBun1b", "lblBun1c", "lblBun1d", "ImgBun1a_0" })
+            QTest::addRow("page 1, %s", label) << 1 << QString::fromLatin1(label) << false;
+        for (const char *control : { "lblBun2a", "lblBun2b", "ImgBun2a", "ImgBun2b" })
+            QTest::addRow("page 2, %s", control) << 2 << QString::fromLatin1(control) << true;
+        for (const char *control : { "lblBun2c", "lblBun2d", "" })
+            QTest::addRow("page 2, %s", *control ? control : "bare surface")
+                << 2 << QString::fromLatin1(control) << false;
+        for (const char *control : { "ImgBun3", "lblBun3b" })
+            QTest::addRow("page 3, %s", control) << 3 << QString::fromLatin1(control) << true;
+        for (const char *control : { "lblBun3a", "lblBun3c", "" })
+            QTest::addRow("page 3, %s", *control ? control : "bare surface")
+                << 3 << QString::fromLatin1(control) << false;
+    }
+
+    void movesOverControls()
+    {
+        QFETCH(int, n);
+        QFETCH(QString, control);
+        QFETCH(bool, resets);
+        Harness h;
+        showOnly(h, QString::number(n));
+        ui::Form &p = page(h, n);
+        moveOnto(button(h, n, u'E'));
+        QCOMPARE(buttonColours(h, n), u"ggW"_s);
+        if (control.isEmpty())
+            moveTo(p, BetweenButtons);
+        else
+            moveOnto(child(p, control), QPoint(4, 4));
+        QCOMPARE(buttonColours(h, n), resets ? u"ggg"_s : u"ggW"_s);
+        if (n == 1)
+            QCOMPARE(p.backColor(), Green);
+    }
+
+    void pageOneTurnsBrightOnce_data()
+    {
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("between the buttons") << BetweenButtons;
+        QTest::newRow("on the left frame lines") << QPoint(1, 100);
+        QTest::newRow("on the bottom frame lines") << QPoint(300, 198);
+        QTest::newRow("on the right frame lines") << QPoint(606, 40);
+    }
+
+    void pageOneTurnsBrightOnce()
+    {
+        QFETCH(QPoint, at);
+        Harness h;
+        ui::Form &p = page(h, 1);
+        auto *first = child<ui::Picture>(p, u"ImgBun1a_0"_s);
+        auto *second = child<ui::Picture>(p, u"ImgBun1b_1"_s);
+        // Straight onto a button: it lights up, the look stays.
+        moveOnto(button(h, 1, u'N'));
+        QCOMPARE(buttonColours(h, 1), u"gWg"_s);
+        QCOMPARE(p.backColor(), Green);
+
+        moveTo(p, at);
+        QCOMPARE(p.backColor(), LightGreen);
+        QVERIFY(first->isHidden());
+        QVERIFY(second->isVisible());
+        QCOMPARE(second->pos(), QPoint(420, 10));
+        QCOMPARE(buttonColours(h, 1), u"gWg"_s); // the switch leaves the buttons alone
+
+        // Never back: not by later moves, not by closing and paging back to it.
+        moveTo(p, QPoint(250, 190));
+        QTest::mouseClick(button(h, 1, u'E'), Qt::LeftButton);
+        showOnly(h, u"2"_s);
+        QTest::mouseClick(button(h, 2, u'B'), Qt::LeftButton);
+        QCOMPARE(visiblePages(h), u"1"_s);
+        QCOMPARE(p.backColor(), LightGreen);
+        QVERIFY(first->isHidden());
+        QVERIFY(second->isVisible());
+    }
+
+    void pictureOfPageOne_clickVersusMove()
+    {
+        Harness h;
+        ui::Form &p = page(h, 1);
+        auto *first = child<ui::Picture>(p, u"ImgBun1a_0"_s);
+        moveOnto(button(h, 1, u'B'));
+        moveOnto(first);
+        QCOMPARE(buttonColours(h, 1), u"Wgg"_s);
+        QTest::mouseClick(first, Qt::LeftButton, Qt::NoModifier, first->rect().center());
+        QCOMPARE(buttonColours(h, 1), u"ggg"_s);
+        QCOMPARE(p.backColor(), Green);
+
+        // In the bright look the second frame stands there, and moving over it resets the buttons.
+        moveTo(p, BetweenButtons);
+        moveOnto(button(h, 1, u'E'));
+        moveOnto(child(p, u"ImgBun1b_1"_s));
+        QCOMPARE(buttonColours(h, 1), u"ggg"_s);
+    }
+
+    void refusedLookSwitchStopsPartWay()
+    {
+        Harness h;
+        ui::Form &p = page(h, 1);
+        const int reported = ui::failuresReported();
+        ui::FaultHook::arm(ui::Operation::SetPicture, 1); // hiding the first frame succeeds, showing the second not
+        moveTo(p, BetweenButtons);
+        QCOMPARE(ui::failuresReported(), reported + 1);
+        QCOMPARE(p.backColor(), LightGreen);
+        QVERIFY(child(p, u"ImgBun1a_0"_s)->isHidden());
+        QVERIFY(child(p, u"ImgBun1b_1"_s)->isHidden());
+        moveTo(p, QPoint(250, 190));
+        QVERIFY(child(p, u"ImgBun1b_1"_s)->isHidden()); // the look counts as switched: nothing runs again
+    }
+
+    void refusedResetLeavesLaterButtons()
+    {
+        Harness h;
+        showOnly(h, u"2"_s);
+        moveOnto(button(h, 2, u'E'));
+        ui::FaultHook::arm(ui::Operation::SetColor, 1); // 前 is painted, 次 refused
+        moveOnto(button(h, 2, u'B'));
+        QCOMPARE(buttonColours(h, 2), u"ggW"_s); // 閉 keeps its white, 前 is not lit
+    }
+
+    void pageReappearsAsItWasHidden()
+    {
+        Harness h;
+        h.click(u"cmdBun"_s); // 説明を 出す
+        QCOMPARE(visiblePages(h), u"12"_s);
+        ui::Form *shown = &page(h, 2);
+        moveOnto(button(h, 2, u'E'));
+        QTest::mouseClick(button(h, 2, u'E'), Qt::LeftButton);
+        QCOMPARE(visiblePages(h), u"1"_s);
+        h.click(u"cmdBun"_s);
+        QCOMPARE(&page(h, 2), shown);
+        QVERIFY(shown->isVisible());
+        QCOMPARE(buttonColours(h, 2), u"ggW"_s);
+        // Again while it is shown: nothing changes.
+        h.click(u"cmdBun"_s);
+        QCOMPARE(visiblePages(h), u"12"_s);
+        QCOMPARE(buttonColours(h, 2), u"ggW"_s);
+    }
+
+    void closedByItsFrameIsOnlyHidden_data()
+    {
+        QTest::addColumn<int>("n");
+        for (int n = 1; n <= 3; ++n)
+            QTest::addRow("page %d", n) << n;
+    }
+
+    void closedByItsFrameIsOnlyHidden()
+    {
+        QFETCH(int, n);
+        Harness h;
+        showOnly(h, QString::number(n));
+        ui::Form *p = &page(h, n);
+        moveOnto(button(h, n, u'N'));
+        QVERIFY(p->close() == false);
+        QVERIFY(p->isHidden());
+        QVERIFY(h.keyboard().isVisible());
+        // Reached again through the ring: the same window, as it was.
+        const int before = n == 1 ? 3 : n - 1;
+        showOnly(h, QString::number(before));
+        QTest::mouseClick(button(h, before, u'N'), Qt::LeftButton);
+        QCOMPARE(&page(h, n), p);
+        QVERIFY(p->isVisible());
+        QCOMPARE(buttonColours(h, n), u"gWg"_s);
+    }
+
+    void windowsAsDefined_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("page 1") << 1 << u"説明ー１"_s << Green;
+        QTest::newRow("page 2") << 2 << u"説明ー２"_s << LightGreen;
+        QTest::newRow("page 3") << 3 << u"説明ー３"_s << LightGreen;
+    }
+
+    void windowsAsDefined()
+    {
+        QFETCH(int, n);
+        QFETCH(QString, caption);
+        QFETCH(QColor, colour);
+        Harness h;
+        ui::Form &p = page(h, n);
+        QCOMPARE(p.windowTitle(), caption);
+        QCOMPARE(p.backColor(), colour);
+        QCOMPARE(p.size(), QSize(608, 200));
+    }
+
+    // The pages lie on one spot, page 1 a pixel lower, kept on the screen.
+    void pagesAtTheirPlace()
+    {
+        Harness h;
+        const QRect designed(217, 54, 608, 200);
+        QCOMPARE(page(h, 2).geometry(), page(h, 3).geometry());
+        const QRect screen = page(h, 2).screen()->availableGeometry();
+        if (screen.contains(designed))
+            QCOMPARE(page(h, 2).geometry(), designed);
+        QVERIFY(screen.contains(page(h, 2).geometry()));
+        page(h, 2).show();
+        QCOMPARE(page(h, 1).x(), page(h, 2).x());
+        QCOMPARE(page(h, 1).y(), page(h, 2).y() + 1);
+    }
+
+    // Every text to the code point, as written in the page definitions.
+    void texts_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        // clang-format off
+        QTest::newRow("lblBun1a") << u"FrmBun3a"_s << u"lblBun1a"_s << u"マウスを動かせて赤丸を文字ボタンに合わせ　（白くなる）、クリックして下さい。　　＝＝＝＝⇒"_s;
+        QTest::newRow("lblBun1b") << u"FrmBun3a"_s << u"lblBun1b"_s << u"★(半)濁音・（「ば」など）は文字右の、[○][〃]をクリック。"_s;
+        QTest::newRow("lblBun1c") << u"FrmBun3a"_s << u"lblBun1c"_s << u"机の上の『本当のキーボード』の手前の方 [前候補/ 変換 (次候補)] を何度か押して、正しい文字が出たら [Enter] を押してください。"_s;
+        QTest::newRow("lblBun1d") << u"FrmBun3a"_s << u"lblBun1d"_s << u"（文字が白黒反転してなかったら次の説明を参照）"_s;
+        QTest::newRow("lblBun2a") << u"FrmBun3b"_s << u"lblBun2a"_s << u"変換したい文字の上をマウスでなぞって色を変えて下さい。"_s;
+        QTest::newRow("lblBun2b") << u"FrmBun3b"_s << u"lblBun2b"_s << u"（マウスの左を押しながらずらす）"_s;
+        QTest::newRow("lblBun2c") << u"FrmBun3b"_s << u"lblBun2c"_s << u"次に『本当のキーボード』の手前の方 [前候補/ 変換 (次候補)] を何度か押して、正しい文字が出たら [Enter] を押してください。"_s;
+        QTest::newRow("lblBun2d") << u"FrmBun3b"_s << u"lblBun2d"_s << u"[変換]　　[Enter]"_s;
+        QTest::newRow("lblBun3a") << u"FrmBun3c"_s << u"lblBun3a"_s << u"[コピー] をクリックして白枠内の文字をパソコンに覚えさせます。（覚えるのは”１行”だけです）"_s;
+        QTest::newRow("lblBun3b") << u"FrmBun3c"_s << u"lblBun3b"_s << u"メモ帳やメールなど、その文字を入れたい所をクリックすると､その個所か左上に縦棒が点滅します。"_s;
+        QTest::newRow("lblBun3c") << u"FrmBun3c"_s << u"lblBun3c"_s << u"次に、その上の方 [編集(E)] をクリックするとエプロンのようなものが出てきますから､ その中ほど [貼り付け(P)] をクリックして下さい。"_s;
+        QTest::newRow("Lbl1") << u"FrmBun3d"_s << u"Lbl1"_s << u"文字数が一杯です！"_s;
+        QTest::newRow("Lbl2") << u"FrmBun3d"_s << u"Lbl2"_s << u"全角（仮名）・半角（英数字）合わせて１５文字までです。顔文字は７～８文字使ってます。"_s;
+        // clang-format on
+    }
+
+    void texts()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        Harness h;
+        QWidget &w = window == u"FrmBun3d"_s ? static_cast<QWidget &>(h.explanation().notice())
+                                             : page(h, window.back().unicode() - u'a' + 1);
+        const QString shown = child<ui::Label>(w, name)->text();
+        const QList<uint> expected = text.toUcs4(), actual = shown.toUcs4();
+        const auto hex = [](uint c) { return QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0')); };
+        for (qsizetype i = 0; i < std::min(expected.size(), actual.size()); ++i) {
+            QVERIFY2(actual[i] == expected[i],
+                qPrintable(u"U+%1 instead of U+%2 at %3"_s.arg(hex(actual[i]), hex(expected[i])).arg(i)));
+        }
+        QCOMPARE(actual.size(), expected.size());
+    }
+
+    // The characters that look like their twins, spelled out.
+    void lookAlikes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("part");
+        QTest::addColumn<int>("count");
+        QTest::newRow("lblBun1a: full-width spaces") << u"lblBun1a"_s << u"\u3000"_s << 3;
+        QTest::newRow("lblBun1a: two before the arrow") << u"lblBun1a"_s << u"\u3000\u3000\uFF1D"_s << 1;
+        QTest::newRow("lblBun1c: half-width spaces") << u"lblBun1c"_s << u" "_s << 6;
+        QTest::newRow("lblBun1c: no full-width space") << u"lblBun1c"_s << u"\u3000"_s << 0;
+        QTest::newRow("lblBun2d: two full-width spaces") << u"lblBun2d"_s << u"]\u3000\u3000["_s << 1;
+        QTest::newRow("lblBun3a: right quotation marks") << u"lblBun3a"_s << u"\u201D\uFF11\u884C\u201D"_s << 1;
+        QTest::newRow("lblBun3b: half-width comma") << u"lblBun3b"_s << u"\u3068\uFF64\u305D"_s << 1;
+        QTest::newRow("lblBun3c: half-width comma, space") << u"lblBun3c"_s << u"\u3089\uFF64 \u305D"_s << 1;
+    }
+
+    void lookAlikes()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, part);
+        QFETCH(int, count);
+        Harness h;
+        const int n = name.at(6).digitValue();
+        QCOMPARE(child<ui::Label>(page(h, n), name)->text().count(part), count);
+    }
+
+    void labelsFromTheirDefinitions()
+    {
+        Harness h;
+        for (int n = 1; n <= 3; ++n) {
+            ui::Form &p = page(h, n);
+            for (const ui::ControlDef &def : p.definition().controls) {
+                if (def.kind != ui::ControlKind::Label)
+                    continue;
+                auto *label = child<ui::Label>(p, def.name.toString());
+                QCOMPARE(label->geometry(), ui::twipsToRect(def.left, def.top, def.width, def.height));
+                QVERIFY(label->wordWrap());
+                QVERIFY(!label->autoFillBackground());
+                QCOMPARE(label->palette().color(QPalette::WindowText), ui::toQColor(def.foreColor));
+                for (QChar c : label->text())
+                    QVERIFY2(QFontMetrics(label->font()).inFont(c), qPrintable(def.name.toString()));
+            }
+        }
+    }
+
+    void fonts_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<bool>("bold");
+        QTest::newRow("lblBun1a 10.8 pt bold") << 1 << u"lblBun1a"_s << 18 << true;
+        QTest::newRow("lblBun1b 10.2 pt") << 1 << u"lblBun1b"_s << 17 << false;
+        QTest::newRow("CmdBun1B in the fixed-pitch gothic") << 1 << u"CmdBun1B"_s << 20 << true;
+        QTest::newRow("lblBun2d takes the window font") << 2 << u"lblBun2d"_s << 20 << true;
+        QTest::newRow("CmdBun2N takes the window font") << 2 << u"CmdBun2N"_s << 20 << true;
+        QTest::newRow("lblBun3c 10.8 pt bold") << 3 << u"lblBun3c"_s << 18 << true;
+    }
+
+    void fonts()
+    {
+        QFETCH(int, n);
+        QFETCH(QString, name);
+        QFETCH(int, pixels);
+        QFETCH(bool, bold);
+        Harness h;
+        const QFont font = child(page(h, n), name)->font();
+        QCOMPARE(font.pixelSize(), pixels);
+        QCOMPARE(font.bold(), bold);
+        const bool gothic = name == u"CmdBun1B"_s;
+        QCOMPARE(font.families().value(0), gothic ? u"ＭＳ ゴシック"_s : u"ＭＳ Ｐゴシック"_s);
+    }
+
+    void pictures_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("ImgBun1a") << 1 << u"ImgBun1a_0"_s << QSize(170, 170);
+        QTest::newRow("ImgBun1b") << 1 << u"ImgBun1b_1"_s << QSize(170, 170);
+        QTest::newRow("ImgBun2a") << 2 << u"ImgBun2a"_s << QSize(142, 170);
+        QTest::newRow("ImgBun2b") << 2 << u"ImgBun2b"_s << QSize(184, 156);
+        QTest::newRow("ImgBun3") << 3 << u"ImgBun3"_s << QSize(180, 150);
+    }
+
+    void pictures()
+    {
+        QFETCH(int, n);
+        QFETCH(QString, name);
+        QFETCH(QSize, size);
+        Harness h;
+        const QPixmap &picture = child<ui::Picture>(page(h, n), name)->picture();
+        QCOMPARE(picture.size(), size);
+        QCOMPARE(picture.hasAlphaChannel(), name == u"ImgBun2b"_s);
+    }
+
+    void frameLines()
+    {
+        Harness h;
+        const QImage image = page(h, 1).grab().toImage();
+        QCOMPARE(image.size(), QSize(608, 200));
+        // Dark green outline on top and left, white just inside it, a heavier dark edge at the bottom and right.
+        QCOMPARE(image.pixelColor(300, 0), QColor(0, 128, 0));
+        QCOMPARE(image.pixelColor(300, 2), QColor(255, 255, 255));
+        QCOMPARE(image.pixelColor(0, 100), QColor(0, 128, 0));
+        QCOMPARE(image.pixelColor(2, 100), QColor(255, 255, 255));
+        QCOMPARE(image.pixelColor(300, 199), QColor(0, 64, 0));
+        QCOMPARE(image.pixelColor(607, 100), QColor(0, 64, 0));
+        QCOMPARE(image.pixelColor(300, 150), Green);
+    }
+
+    void screenshots()
+    {
+        Harness h;
+        for (int n = 1; n <= 3; ++n) {
+            page(h, n).show();
+            QVERIFY(QTest::qWaitForWindowExposed(&page(h, n)));
+            saveArtefact(&page(h, n), u"page%1"_s.arg(n));
+        }
+    }
+};
+
+QTEST_MAIN(PagesTest)
+#include "tst_pages.moc"
