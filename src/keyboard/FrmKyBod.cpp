@@ -35,9 +35,10 @@ constexpr std::array<QStringView, 25> VoicedKana {
 
 constexpr QStringView IdeographicSpace = u"\u3000";
 
-const QColor RestColor = ui::toQColor(0xC0C0C0);
-const QColor HoverColor = ui::toQColor(0xFFFFFF);
-const QColor EndHoverColor = ui::toQColor(0x0000FF);
+// As plain RGB values: the hover handlers set 117 colours on every pointer move.
+const QRgb RestColor = ui::toQColor(0xC0C0C0).rgb();
+const QRgb HoverColor = ui::toQColor(0xFFFFFF).rgb();
+const QRgb EndHoverColor = ui::toQColor(0x0000FF).rgb();
 const QColor WindowHoverColor = ui::toQColor(0x80FF80);
 
 std::int16_t lengthOf(const QString &text)
@@ -415,7 +416,7 @@ void FrmKyBod::Form_MouseMove()
 
 void FrmKyBod::Txt1_MouseMove()
 {
-    Txt1->setBackColor(HoverColor);
+    Txt1->setBackColor(QColor::fromRgb(HoverColor));
 }
 
 } // namespace keyboard

@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QPixmap>
+#include <QStaticText>
 
 namespace ui {
 
@@ -18,12 +19,16 @@ class Button : public QAbstractButton {
     Q_OBJECT
 public:
     explicit Button(QWidget *parent = nullptr);
+    ~Button() override;
 
-    QColor backColor() const { return m_backColor; }
-    // Checked platform operation: throws PlatformError when refused.
-    void setBackColor(const QColor &color);
+    QColor backColor() const { return QColor::fromRgb(m_backColor); }
+    // Checked platform operation: throws PlatformError when refused. The face is repainted once the running
+    // handler is done, and only if its colour then differs from the one shown: a handler that paints every
+    // key back to rest and then highlights one costs a repaint only where the picture changes.
+    void setBackColor(const QColor &color) { setBackColor(color.rgb()); }
+    void setBackColor(QRgb color);
     void SetFocus() { giveFocus(this); }
-    // Counts real repaints caused by colour changes, for the benchmarks.
+    // Counts repaints requested by colour changes, for tests and benchmarks.
     static long long colorRepaints();
 
     QSize sizeHint() const override;
@@ -32,11 +37,22 @@ Q_SIGNALS:
     void mouseMoved();
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
-    QColor m_backColor;
+    static void showChangedColors();
+    void prepareCaption(int width);
+
+    QStaticText m_caption;
+    QFont m_captionFont;
+    int m_captionWidth = -1;
+    // Plain RGB values: the hover handlers compare 117 of them on every pointer move. Opaque colours never
+    // equal the transparent 0 they start from.
+    QRgb m_backColor = 0;
+    QRgb m_shownColor = 0;
+    bool m_colorPending = false;
 };
 
 // A transparent label with wrapped text, clipped at its bottom edge.

@@ -15,7 +15,6 @@ struct Armed {
 };
 
 std::optional<Armed> g_armed;
-int g_checked = 0;
 int g_reported = 0;
 
 } // namespace
@@ -57,36 +56,33 @@ PlatformError::PlatformError(Operation operation, const QString &detail)
 void FaultHook::arm(Operation operation, int skip)
 {
     g_armed = Armed { operation, skip };
+    s_armed = true;
 }
 
 void FaultHook::armAny(int skip)
 {
     g_armed = Armed { std::nullopt, skip };
+    s_armed = true;
 }
 
 void FaultHook::disarm()
 {
     g_armed.reset();
+    s_armed = false;
 }
 
 bool FaultHook::armed()
 {
-    return g_armed.has_value();
+    return s_armed;
 }
 
-int FaultHook::operationsChecked()
+void FaultHook::checkArmed(Operation operation)
 {
-    return g_checked;
-}
-
-void FaultHook::check(Operation operation)
-{
-    ++g_checked;
     if (!g_armed || (g_armed->operation && *g_armed->operation != operation))
         return;
     if (g_armed->skip-- > 0)
         return;
-    g_armed.reset();
+    disarm();
     throw PlatformError(operation, QStringLiteral("refused (injected fault)"));
 }
 

@@ -43,8 +43,19 @@ public:
     static void disarm();
     static bool armed();
     // Counts every checked operation, so a sweep knows how many steps a handler has.
-    static int operationsChecked();
-    static void check(Operation operation);
+    static int operationsChecked() { return s_checked; }
+    // Runs before every platform operation; cheap unless armed, since the hover handlers call it 117 times a move.
+    static void check(Operation operation)
+    {
+        ++s_checked;
+        if (s_armed) [[unlikely]]
+            checkArmed(operation);
+    }
+
+private:
+    static void checkArmed(Operation operation);
+    static inline int s_checked = 0;
+    static inline bool s_armed = false;
 };
 
 // The one reporting boundary: prints the failure on stderr and counts it.
