@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Highlighting under the pointer: the key under it white, every other key light grey, 終 red, a mark key lighting
+// the kana it voices, and the window and field changing colour for good.
+#include "Harness.h"
+#include "ui/Platform.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QColor Rest(192, 192, 192);
+const QColor White(255, 255, 255);
+const QColor Red(255, 0, 0);
+const QColor Initial(128, 128, 128);
+} // namespace
+
+class HoverTest : public QObject {
+    Q_OBJECT
+
+private:
+    // The colour of every key and command except those named.
+    static QList<QColor> othersColours(Harness &h, const QStringList &except)
+    {
+        QList<QColor> colours;
+        for (ui::Button *button : h.keyboard().findChildren<ui::Button *>()) {
+            if (!except.contains(button->objectName()))
+                colours << button->backColor();
+        }
+        return colours;
+    }
+    static bool allAre(const QList<QColor> &colours, const QColor &colour)
+    {
+        return std::all_of(colours.begin(), colours.end(), [&](const QColor &c) { return c == colour; });
+    }
+    static QWidget *widget(Harness &h, const QString &name) { return h.keyboard().findChild<QWidget *>(name); }
+
+private Q_SLOTS:
+    void keysStartMidGrey()
+    {
+        Harness h;
+        QVERIFY(allAre(othersColours(h, {}), Initial));
+        QCOMPARE(h.field()->backColor(), Initial);
+    }
+
+    void keyUnderThePointer_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QStringList>("white");
+        QTest::addColumn<int>("m1");
+        QTest::addColumn<int>("m3");
+        QTest::newRow("あ") << u"cmdMoji_0"_s << QStringList { u"cmdMoji_0"_s } << 0 << 0;
+        QTest::newRow("〃 beside か lights か")
+            << u"cmdDaku_0"_s << QStringList { u"cmdDaku_0"_s, u"cmdMoji_5"_s } << 5 << 0;
+        QTest::newRow("〃 beside と") << u"cmdDaku_14"_s << QStringList { u"cmdDaku_14"_s, u"cmdMoji_19"_s } << 19
+                                      << 14;
+        QTest::newRow("〃 beside は skips な")
+            << u"cmdDaku_15"_s << QStringList { u"cmdDaku_15"_s, u"cmdMoji_25"_s } << 25 << 15;
+        QTest::newRow("ｏ beside は") << u"cmdDaku_20"_s << QStringList { u"cmdDaku_20"_s, u"cmdMoji_25"_s } << 25
+                                      << 20;
+        QTest::newRow("ｏ beside ほ") << u"cmdDaku_24"_s << QStringList { u"cmdDaku_24"_s, u"cmdMoji_29"_s } << 29
+                                      << 24;
+        // Other groups leave m1 at the kana hovered before.
+        QTest::newRow("small や") << u"cmdMojiS_6"_s << QStringList { u"cmdMojiS_6"_s } << 3 << 0;
+        QTest::newRow("digit ０") << u"cmdKazu_0"_s << QStringList { u"cmdKazu_0"_s } << 3 << 0;
+        QTest::newRow("symbol ？") << u"cmdKigo_11"_s << QStringList { u"cmdKigo_11"_s } << 3 << 0;
+        QTest::newRow("copy") << u"cmdCopy"_s << QStringList { u"cmdCopy"_s } << 3 << 0;
+        QTest::newRow("face mark") << u"cmdEmoji2"_s << QStringList { u"cmdEmoji2"_s } << 3 << 0;
+    }
+
+    void keyUnderThePointer()
+    {
+        QFETCH(QString, key);
+        QFETCH(QStringList, white);
+        QFETCH(int, m1);
+        QFETCH(int, m3);
+        Harness h;
+        h.moveOnto(h.key(u"cmdMoji_3"_s)); // something else was highlighted before
+        h.moveOnto(h.key(key));
+        for (const QString &name : white)
+            QCOMPARE(h.key(name)->backColor(), White);
+        QVERIFY(allAre(othersColours(h, white), Rest));
+        QCOMPARE(h.vars().m1, m1);
+        QCOMPARE(h.vars().m3, m3);
+    }
+
+    void hoverIndicesPerGroup()
+    {
+        Harness h;
+        h.moveOnto(h.key(u"cmdMojiS_4"_s));
+        h.moveOnto(h.key(u"cmdKazu_7"_s));
+        h.moveOnto(h.key(u"cmdKigo_9"_s));
+        QCOMPARE(h.vars().m2, 4);
+        QCOMPARE(h.vars().m4, 7);
+        QCOMPARE(h.vars().m5, 9);
+    }
+
+    void endTurnsRedUntilThePointerMovesOn()
+    {
+        Harness h;
+        h.moveOnto(h.key(u"cmdEND"_s));
+        QCOMPARE(h.key(u"cmdEND"_s)->backColor(), Red);
+        QVERIFY(allAre(othersColours(h, { u"cmdEND"_s }), Rest));
+        h.moveOnto(h.key(u"cmdClrall"_s));
+        QCOMPARE(h.key(u"cmdEND"_s)->backColor(), Rest);
+        QCOMPARE(h.key(u"cmdClrall"_s)->backColor(), White);
+    }
+
+    void surfaceFieldAndLabelsKeepTheHighlight_data()
+    {
+        QTest::addColumn<QString>("onto"); // child name, or empty for the window itself
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<QColor>("window");
+        QTest::addColumn<QColor>("field");
+        const QColor green(0, 208, 0);
+        const QColor lightGreen(128, 255, 128);
+        QTest::newRow("bare surface") << QString() << QPoint(3, 3) << lightGreen << Initial;
+        QTest::newRow("the separator line") << QString() << QPoint(300, 364) << lightGreen << Initial;
+        QTest::newRow("text field") << u"Txt1"_s << QPoint() << green << White;
+        QTest::newRow("face-mark label") << u"lblEmoji1"_s << QPoint() << green << Initial;
+    }
+
+    void surfaceFieldAndLabelsKeepTheHighlight()
+    {
+        QFETCH(QString, onto);
+        QFETCH(QPoint, at);
+        QFETCH(QColor, window);
+        QFETCH(QColor, field);
+        Harness h;
+        h.moveOnto(h.key(u"cmdMoji_0"_s));
+        h.moveOnto(onto.isEmpty() ? &h.keyboard() : widget(h, onto), at);
+        QCOMPARE(h.key(u"cmdMoji_0"_s)->backColor(), White);
+        QVERIFY(allAre(othersColours(h, { u"cmdMoji_0"_s }), Rest));
+        QCOMPARE(h.keyboard().backColor(), window);
+        QCOMPARE(h.field()->backColor(), field);
+        // Once changed, the window and field keep their colours whatever the pointer does next.
+        h.moveOnto(h.key(u"cmdMoji_9"_s));
+        QCOMPARE(h.keyboard().backColor(), window);
+        QCOMPARE(h.field()->backColor(), field);
+    }
+
+    void clicksAndTypingChangeNoColour()
+    {
+        Harness h;
+        h.moveOnto(h.key(u"cmdMoji_0"_s));
+        const QList<QColor> before = othersColours(h, {});
+        h.click(u"cmdMoji_1"_s); // QTest clicks without moving first
+        h.type(u"x"_s);
+        QCOMPARE(othersColours(h, {}), before);
+    }
+
+    void movesWithinOneKeyRepaintNothing()
+    {
+        Harness h;
+        h.moveOnto(h.key(u"cmdMoji_0"_s), QPoint(5, 5));
+        QCoreApplication::processEvents();
+        const long long repaints = ui::Button::colorRepaints();
+        for (int x = 6; x < 30; ++x) {
+            h.moveOnto(h.key(u"cmdMoji_0"_s), QPoint(x, 10));
+            QCoreApplication::processEvents();
+            QCOMPARE(ui::Button::colorRepaints(), repaints);
+        }
+        h.moveOnto(h.key(u"cmdDaku_0"_s));
+        QCoreApplication::processEvents();
+        QCOMPARE(ui::Button::colorRepaints(), repaints + 3); // あ back to grey, 〃 and か white
+    }
+
+    void refusedColourStopsTheResetWhereItStands()
+    {
+        Harness h;
+        h.moveOnto(h.key(u"cmdMoji_30"_s));
+        h.moveOnto(h.key(u"cmdMoji_2"_s), QPoint(1, 1));
+        ui::Button *earlier = h.key(u"cmdMoji_2"_s);
+        ui::Button *later = h.key(u"cmdMoji_30"_s);
+        QCOMPARE(earlier->backColor(), White);
+        later->setBackColor(White); // two highlighted keys: one before the failing step, one after it
+        // The reset paints cmdMoji 0..47 first; let the 6th paint fail.
+        ui::FaultHook::arm(ui::Operation::SetColor, 5);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"cmdKazu_MouseMove stopped"_s));
+        h.moveOnto(h.key(u"cmdKazu_3"_s));
+        QCOMPARE(earlier->backColor(), Rest); // painted before the failure
+        QCOMPARE(later->backColor(), White); // after it: keeps its colour
+        QCOMPARE(h.key(u"cmdKazu_3"_s)->backColor(), Rest); // never highlighted
+        QCOMPARE(h.vars().m4, 0);
+        h.moveOnto(h.key(u"cmdKazu_3"_s), QPoint(2, 2));
+        QCOMPARE(h.key(u"cmdKazu_3"_s)->backColor(), White);
+    }
+};
+
+QTEST_MAIN(HoverTest)
+#include "tst_hover.moc"
