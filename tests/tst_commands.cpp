@@ -230,6 +230,20 @@ private Q_SLOTS:
         QVERIFY(!h.keyboard().isVisible());
     }
 
+    void quittingIsNeverRefusedByAnOpenPage()
+    {
+        // The desktop's own quit (a session ending) closes every window; no page may veto it.
+        Harness h;
+        h.click(u"cmdBun"_s);
+        h.click(u"cmdCopy"_s);
+        QObject guard;
+        QTimer::singleShot(0, &guard, [] { QCoreApplication::quit(); });
+        QTimer::singleShot(5000, &guard, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(!h.explanation().page(2).isVisible());
+        QCOMPARE(h.explanation().pageIfCreated(2), &h.explanation().page(2));
+    }
+
     void realEndHidesEveryWindowAndLeavesTheLoop()
     {
         Harness h;

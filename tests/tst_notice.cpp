@@ -130,7 +130,7 @@ private Q_SLOTS:
         Harness h;
         fill(h, 16);
         explain::FrmBun3d *notice = &h.explanation().notice();
-        QVERIFY(!notice->close());
+        QVERIFY(notice->close()); // accepted, so quitting is never refused; the window is only hidden
         QVERIFY(!h.noticeVisible());
         fill(h, 1);
         QCOMPARE(&h.explanation().notice(), notice);

@@ -6,7 +6,6 @@
 #include "Platform.h"
 #include "TextBox.h"
 
-#include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QIcon>
@@ -195,12 +194,6 @@ void Form::mouseMoveEvent(QMouseEvent *event)
 {
     event->accept();
     Q_EMIT surfaceMouseMoved();
-}
-
-void Form::closeEvent(QCloseEvent *event)
-{
-    event->ignore();
-    hide();
 }
 
 } // namespace ui

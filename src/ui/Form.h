@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A window built from its table: it owns the controls, paints its background and edge lines, and reports
-// pointer moves over its bare surface. Closing it by its frame hides it, so it comes back unchanged.
+// pointer moves over its bare surface. Closing it by its frame only hides it (it is never deleted on close),
+// so it comes back unchanged; and a close never refuses, so the application can always quit.
 #pragma once
 
 #include "FormTable.h"
@@ -51,7 +52,6 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     struct Built {
