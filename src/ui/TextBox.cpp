@@ -5,6 +5,8 @@
 #include "Controls.h"
 #include "Platform.h"
 
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QValidator>
@@ -193,6 +195,15 @@ void TextBox::inputMethodEvent(QInputMethodEvent *event)
         from += units;
     }
     event->accept();
+}
+
+void TextBox::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    // The keys set the text and the selection while they hold the focus themselves, so the input method has
+    // not seen them; without this it would convert what was selected before.
+    QGuiApplication::inputMethod()->update(
+        Qt::ImSurroundingText | Qt::ImCursorPosition | Qt::ImAnchorPosition | Qt::ImCurrentSelection);
 }
 
 void TextBox::mouseMoveEvent(QMouseEvent *event)
