@@ -11,6 +11,11 @@ CMAKE_FLAGS ?=
 PACKAGES := cmake g++ make pkg-config clang-format qt6-base-dev qt6-base-dev-tools libgl-dev \
             fonts-noto-cjk fonts-ipafont-gothic xvfb xauth x11-utils imagemagick
 
+# What the end-to-end input-method check adds: a Japanese keyboard for the X server, ibus and fcitx5 with mozc
+# and their Qt 6 plugins, a clipboard manager, and the tools that click, type and read the clipboard.
+E2E_PACKAGES := xvfb x11-xkb-utils xdotool xclip dbus util-linux ibus ibus-mozc mozc-server libqt6gui6 \
+                fcitx5 fcitx5-mozc fcitx5-frontend-qt6 xfce4-settings
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps build run test format format-check sanitize clean
@@ -24,6 +29,10 @@ deps:
 		$(SUDO) apt-get update -q && \
 		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -q --no-install-recommends $$missing; \
 	fi
+
+.PHONY: e2e-deps
+e2e-deps:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(E2E_PACKAGES)"
 
 $(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)

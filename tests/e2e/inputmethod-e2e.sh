@@ -1,0 +1,383 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# End to end under a real X server: kana clicked on the keyboard, converted to kanji by the desktop's input
+# method (ibus + mozc, then fcitx5 + mozc), copied, and kept by a clipboard manager after the program has ended.
+#
+# Usage: inputmethod-e2e.sh PROGRAM KEYBOARD_LAYOUT_SOURCE
+# Prints one line per check and a closing "N passed, N failed, N skipped" line. Exits 0 when every check that
+# could run passed, 1 when one failed, 77 when nothing could run here (packages missing).
+set -u
+
+# The unprivileged user the desktop runs as: mozc_server refuses to run as root.
+readonly DESKTOP_UID=65534
+readonly SESSION_SECONDS=170
+# Two words typed on screen and what mozc makes of them with its first candidate.
+readonly WORD1_KEYS="cmdMoji:21 cmdMoji:29 cmdMoji:45" # に ほ ん
+readonly WORD2_KEYS="cmdDaku:13 cmdMoji:45 cmdMoji:43" # で ん わ
+readonly CONVERTED="日本電話"
+readonly TYPED_ONLY="にほん"
+
+# --- Helpers shared by every stage ------------------------------------------------------------------------
+
+# Polls a command until it succeeds, every 0.1 s, for at most $1 seconds.
+wait_for() {
+    local seconds=$1
+    shift
+    local tries=$((seconds * 10))
+    while ((tries-- > 0)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+record() { # record PASS|FAIL|SKIP description [detail]
+    echo "$1 $2" >>"$WORK/results"
+    if [ "$1" = FAIL ] && [ -n "${3:-}" ]; then
+        echo "     $3" >>"$WORK/results"
+    fi
+}
+
+# Centre of a control, in pixels of the window's client area at scale 1, from its row in the layout table:
+# the edges convert separately (round(L/12) and round((L+W)/12)), as the program converts them.
+key_centre() { # key_centre SOURCE NAME INDEX
+    awk -F',' -v name="$2" -v wanted="$3" '
+        $1 ~ "u\"" name "\"$" && (wanted == "-" ? $3 ~ /NoIndex/ : $3 + 0 == wanted + 0) {
+            l = $5 + 0; t = $6 + 0; w = $7 + 0; h = $8 + 0
+            left = int(l / 12 + 0.5); right = int((l + w) / 12 + 0.5)
+            top = int(t / 12 + 0.5); bottom = int((t + h) / 12 + 0.5)
+            print int((left + right) / 2), int((top + bottom) / 2); exit
+        }' "$1"
+}
+
+# --- One desktop session: the program under one input method ----------------------------------------------
+
+PIDS=()
+stop_started() {
+    local pid
+    for pid in "${PIDS[@]}"; do
+        kill "$pid" 2>/dev/null
+    done
+    for pid in "${PIDS[@]}"; do
+        wait_for 3 eval "! kill -0 $pid 2>/dev/null" || kill -9 "$pid" 2>/dev/null
+    done
+    PIDS=()
+}
+
+# Processes the desktop started on its own (mozc_server, D-Bus activated services) carry this session's HOME;
+# they go too, but never this script, what runs it, or the X server.
+stop_strays() {
+    local keep=" ${XVFB_PID:-} " pid=$BASHPID
+    while [ "$pid" -gt 1 ] 2>/dev/null; do
+        keep+="$pid "
+        pid=$(awk '{print $4}' "/proc/$pid/stat" 2>/dev/null) || break
+    done
+    for pid in $(pgrep -u "$(id -u)"); do
+        [[ $keep == *" $pid "* ]] && continue
+        tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qx "HOME=$WORK" && kill "$pid" 2>/dev/null
+    done
+}
+
+PROGRAM_PID=
+WINDOW=
+WIN_X=0
+WIN_Y=0
+
+keyboard_window() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null); do
+        case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+        キーボード*) WINDOW=$w && return 0 ;;
+        esac
+    done
+    return 1
+}
+
+start_program() { # start_program LOG [VAR=VALUE...]
+    local log=$1
+    shift
+    env "$@" "$WORK/gojuon-keyboard" >"$WORK/$log" 2>&1 &
+    PROGRAM_PID=$!
+    PIDS+=("$PROGRAM_PID")
+    WINDOW=
+    wait_for 20 keyboard_window || return 1
+    eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
+    WIN_X=$X
+    WIN_Y=$Y
+    # The keyboard takes the focus after the first explanation page has opened.
+    wait_for 10 eval '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$WINDOW" ]'
+}
+
+click() { # click NAME:INDEX, or NAME for a control without an index
+    local name=${1%%:*} index=-
+    [ "$name" != "$1" ] && index=${1#*:}
+    local x y
+    read -r x y < <(key_centre "$WORK/layout" "$name" "$index")
+    xdotool mousemove --sync $((WIN_X + x)) $((WIN_Y + y)) click 1
+}
+
+# The input method answers key presses asynchronously and nothing in the window says when it has; a short
+# pause lets its answer reach the field before the next click moves the focus to a key.
+ime_key() {
+    xdotool key "$1"
+    sleep 0.4
+}
+
+type_and_convert() { # type_and_convert KEYS...
+    local key
+    for key in "$@"; do
+        click "$key"
+    done
+    ime_key Henkan_Mode
+    ime_key Return
+}
+
+clipboard_is() {
+    [ "$(timeout 3 xclip -o -selection clipboard 2>/dev/null)" = "$1" ]
+}
+
+check_clipboard() { # check_clipboard DESCRIPTION EXPECTED [SECONDS]
+    if wait_for "${3:-10}" clipboard_is "$2"; then
+        record PASS "$1"
+    else
+        record FAIL "$1" "expected '$2', the clipboard holds '$(timeout 3 xclip -o -selection clipboard 2>&1)'"
+    fi
+}
+
+program_ended() { ! kill -0 "$PROGRAM_PID" 2>/dev/null; }
+
+# Two words typed and converted one after the other, then copied.
+convert_two_words() { # convert_two_words DESCRIPTION
+    # shellcheck disable=SC2086
+    type_and_convert $WORD1_KEYS
+    # shellcheck disable=SC2086
+    type_and_convert $WORD2_KEYS
+    click cmdCopy
+    check_clipboard "$1" "$CONVERTED"
+}
+
+phase_ibus() {
+    export GSETTINGS_BACKEND=memory
+    ibus-daemon --panel=disable --emoji-extension=disable --cache=refresh >"$WORK/ibus.log" 2>&1 &
+    PIDS+=("$!")
+    if ! wait_for 30 eval 'ibus engine mozc-jp 2>/dev/null; [ "$(ibus engine 2>/dev/null)" = mozc-jp ]'; then
+        record FAIL "ibus-mozc: the mozc-jp engine starts" "$(tail -3 "$WORK/ibus.log")"
+        return
+    fi
+    if ! start_program ibus-program.log QT_IM_MODULE=ibus; then
+        record FAIL "ibus-mozc: the keyboard window opens" "$(tail -3 "$WORK/ibus-program.log")"
+        return
+    fi
+    # ibus asks the program for the text around the caret only once the engine has wanted it: the first
+    # 変換 after start finds no text to convert, as it does for the user.
+    ime_key Henkan_Mode
+    convert_two_words "ibus-mozc: two words converted in a row reach the clipboard as $CONVERTED"
+}
+
+phase_fcitx5() {
+    mkdir -p "$HOME/.config/fcitx5/conf"
+    cat >"$HOME/.config/fcitx5/profile" <<'EOF'
+[Groups/0]
+Name=Default
+Default Layout=jp
+DefaultIM=mozc
+
+[Groups/0/Items/0]
+Name=keyboard-jp
+Layout=
+
+[Groups/0/Items/1]
+Name=mozc
+Layout=
+
+[GroupOrder]
+0=Default
+EOF
+    printf '[Behavior]\nActiveByDefault=True\nShareInputState=All\n' >"$HOME/.config/fcitx5/config"
+    fcitx5 --disable=classicui,kimpanel,notificationitem,notifications,clipboard,xim,ibusfrontend \
+        >"$WORK/fcitx5.log" 2>&1 &
+    PIDS+=("$!")
+    if ! wait_for 30 eval 'fcitx5-remote >/dev/null 2>&1'; then
+        record FAIL "fcitx5-mozc: fcitx5 starts" "$(tail -3 "$WORK/fcitx5.log")"
+        return
+    fi
+    if ! start_program fcitx5-program.log QT_IM_MODULE=fcitx; then
+        record FAIL "fcitx5-mozc: the keyboard window opens" "$(tail -3 "$WORK/fcitx5-program.log")"
+        return
+    fi
+    fcitx5-remote -o
+    if ! wait_for 10 eval '[ "$(fcitx5-remote 2>/dev/null)" = 2 ]'; then
+        record FAIL "fcitx5-mozc: the input method is active in the field" "fcitx5-remote says $(fcitx5-remote 2>&1)"
+        return
+    fi
+    ime_key Henkan_Mode
+    convert_two_words "fcitx5-mozc: two words converted in a row reach the clipboard as $CONVERTED"
+}
+
+# What "コピー" put on the clipboard outlives the program only where a clipboard manager takes it over.
+phase_clipboard() {
+    if ! start_program alone.log; then
+        record FAIL "the keyboard window opens" "$(tail -3 "$WORK/alone.log")"
+        return
+    fi
+    # shellcheck disable=SC2086
+    for key in $WORD1_KEYS; do click "$key"; done
+    click cmdCopy
+    check_clipboard "copied text is on the clipboard while the program runs" "$TYPED_ONLY"
+    click cmdEND
+    if ! wait_for 15 program_ended; then
+        record FAIL "終 ends the program" "still running"
+        return
+    fi
+    if clipboard_is "$TYPED_ONLY"; then
+        record FAIL "without a clipboard manager the copy goes with the program" "something else holds it"
+    else
+        record PASS "without a clipboard manager the copy goes with the program"
+    fi
+
+    xfsettingsd --disable-wm-check >"$WORK/xfsettingsd.log" 2>&1 &
+    PIDS+=("$!")
+    if ! start_program managed.log; then
+        record FAIL "the keyboard window opens" "$(tail -3 "$WORK/managed.log")"
+        return
+    fi
+    # shellcheck disable=SC2086
+    for key in $WORD1_KEYS; do click "$key"; done
+    click cmdCopy
+    check_clipboard "copied text is on the clipboard under a clipboard manager" "$TYPED_ONLY"
+    click cmdEND
+    if wait_for 15 program_ended; then
+        record PASS "終 ends the program normally under a clipboard manager"
+    else
+        record FAIL "終 ends the program normally under a clipboard manager" "still running"
+        return
+    fi
+    check_clipboard "the clipboard manager keeps the copy after the program has ended" "$TYPED_ONLY" 5
+}
+
+run_phase() { # inside its own D-Bus session
+    trap 'stop_started; stop_strays' EXIT
+    trap 'exit 1' INT TERM
+    cd "$HOME" || exit 1
+    "phase_$1"
+}
+
+# --- The desktop: an X server with a Japanese keyboard, as the unprivileged user --------------------------
+
+run_session() {
+    XVFB_PID=
+    trap 'stop_strays; [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null' EXIT
+    trap 'exit 1' INT TERM
+    cd "$HOME" || exit 1
+    Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp -noreset 5>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    export XVFB_PID
+    if ! wait_for 15 test -s "$WORK/display"; then
+        record FAIL "the X server starts" "$(tail -3 "$WORK/xvfb.log")"
+        return
+    fi
+    export DISPLAY=":$(head -1 "$WORK/display")"
+    setxkbmap -model jp106 -layout jp
+    if ! setxkbmap -query | grep -q '^layout: *jp$'; then
+        record FAIL "the X server takes the jp106 keymap" "$(setxkbmap -query 2>&1 | tr '\n' ' ')"
+        return
+    fi
+
+    local plugins
+    plugins=$(find /usr/lib /usr/lib64 -path '*qt6/plugins/platforminputcontexts' -type d 2>/dev/null | head -1)
+    if [ -x /usr/lib/ibus-mozc/ibus-engine-mozc ] && command -v ibus-daemon >/dev/null \
+        && [ -e "$plugins/libibusplatforminputcontextplugin.so" ]; then
+        dbus-run-session -- bash "$WORK/e2e.sh" --phase ibus >>"$WORK/session.log" 2>&1
+    else
+        record SKIP "ibus-mozc (ibus, ibus-mozc or the Qt ibus plugin is missing)"
+    fi
+    if command -v fcitx5 >/dev/null && compgen -G '/usr/lib/*/fcitx5/fcitx5-mozc.so' >/dev/null \
+        && [ -e "$plugins/libfcitx5platforminputcontextplugin.so" ]; then
+        dbus-run-session -- bash "$WORK/e2e.sh" --phase fcitx5 >>"$WORK/session.log" 2>&1
+    else
+        record SKIP "fcitx5-mozc (fcitx5, fcitx5-mozc or fcitx5-frontend-qt6 is missing)"
+    fi
+    if command -v xfsettingsd >/dev/null; then
+        dbus-run-session -- bash "$WORK/e2e.sh" --phase clipboard >>"$WORK/session.log" 2>&1
+    else
+        record SKIP "clipboard manager (xfce4-settings is missing)"
+    fi
+}
+
+# --- Entry points -----------------------------------------------------------------------------------------
+
+if [ "${1:-}" = --phase ] || [ "${1:-}" = --session ]; then
+    WORK=$HOME
+    export WORK
+    if [ "$1" = --phase ]; then
+        run_phase "$2"
+    else
+        run_session
+    fi
+    exit 0
+fi
+
+if [ $# -ne 2 ]; then
+    echo "usage: $0 PROGRAM KEYBOARD_LAYOUT_SOURCE" >&2
+    exit 2
+fi
+
+missing=()
+for tool in Xvfb setxkbmap xdotool xclip dbus-run-session awk; do
+    command -v "$tool" >/dev/null || missing+=("$tool")
+done
+[ "$(id -u)" = 0 ] && ! command -v setpriv >/dev/null && missing+=(setpriv)
+if ((${#missing[@]})); then
+    echo "inputmethod-e2e: skipped: missing ${missing[*]} (make e2e-deps installs them)"
+    echo "0 passed, 0 failed, 1 skipped"
+    exit 77
+fi
+
+WORK=$(mktemp -d /tmp/gojuon-e2e.XXXXXX)
+trap '[ -n "${E2E_KEEP:-}" ] || rm -rf "$WORK"' EXIT
+cp "$1" "$WORK/gojuon-keyboard"
+cp "$2" "$WORK/layout"
+cp "$0" "$WORK/e2e.sh"
+: >"$WORK/results"
+chmod 755 "$WORK"
+
+started=$(date +%s)
+environment=(env -i "HOME=$WORK" "PATH=/usr/local/bin:/usr/bin:/bin" "LANG=C.UTF-8" "XDG_RUNTIME_DIR=$WORK/run"
+    "ASAN_OPTIONS=${ASAN_OPTIONS:-}" "UBSAN_OPTIONS=${UBSAN_OPTIONS:-}")
+mkdir -m 700 "$WORK/run"
+if [ "$(id -u)" = 0 ]; then
+    chown -R "$DESKTOP_UID:$DESKTOP_UID" "$WORK"
+    timeout --kill-after=10 "$SESSION_SECONDS" setpriv --reuid="$DESKTOP_UID" --regid="$DESKTOP_UID" \
+        --clear-groups "${environment[@]}" bash "$WORK/e2e.sh" --session
+else
+    timeout --kill-after=10 "$SESSION_SECONDS" "${environment[@]}" bash "$WORK/e2e.sh" --session
+fi
+status=$?
+((status == 124 || status == 137)) && echo "FAIL the whole check finished within $SESSION_SECONDS s" >>"$WORK/results"
+
+while IFS= read -r line; do
+    case "$line" in
+    PASS*) echo "ok      ${line#PASS }" ;;
+    FAIL*) echo "FAILED  ${line#FAIL }" ;;
+    SKIP*) echo "skipped ${line#SKIP }" ;;
+    *) echo "$line" ;;
+    esac
+done <"$WORK/results"
+
+passed=$(grep -c '^PASS' "$WORK/results")
+failed=$(grep -c '^FAIL' "$WORK/results")
+skipped=$(grep -c '^SKIP' "$WORK/results")
+if ((failed)); then
+    for log in "$WORK"/*.log; do
+        [ -s "$log" ] || continue
+        echo "--- ${log##*/} (last lines)"
+        tail -5 "$log"
+    done
+fi
+echo "# took $(($(date +%s) - started)) s"
+echo "$passed passed, $failed failed, $skipped skipped"
+if ((failed)); then
+    exit 1
+fi
+((passed)) || exit 77
+exit 0
