@@ -72,6 +72,10 @@ private Q_SLOTS:
         QCOMPARE(h.key(u"cmdMoji_0"_s)->font().pixelSize(), 37);
         QCOMPARE(h.key(u"cmdMoji_39"_s)->font().pixelSize(), 33);
         QCOMPARE(h.field()->font().pixelSize(), 43);
+        // The keys' rounded face resolves to the bundled heavy rounded gothic, the symbols' to IPA's P gothic.
+        QCOMPARE(QFontInfo(h.key(u"cmdMoji_0"_s)->font()).family(), u"Rounded Mplus 1c"_s);
+        QCOMPARE(QFontInfo(h.key(u"cmdSpce"_s)->font()).family(), u"Rounded Mplus 1c"_s);
+        QCOMPARE(QFontInfo(h.key(u"cmdKigo_0"_s)->font()).family(), u"IPAPGothic"_s);
         // Every key caption is drawn with a real Japanese face, never a box.
         for (const char *name : { "cmdMoji_0", "cmdKigo_9", "cmdSpce", "cmdBun" }) {
             const QFontMetrics metrics(h.key(QLatin1String(name))->font());

@@ -6,7 +6,13 @@
 #include <QDebug>
 #include <QFont>
 #include <QFontDatabase>
-#include <QResource>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef GOJUON_HAVE_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
 
 namespace ui {
 
@@ -16,14 +22,39 @@ const QString Noto = QStringLiteral("Noto Sans CJK JP");
 const QString IpaGothic = QStringLiteral("IPAGothic");
 const QString IpaPGothic = QStringLiteral("IPAPGothic");
 
+const QString BundledFile = QStringLiteral("MPLUSRounded1c_800ExtraBold.ttf");
+
+// Installed beside the program's data, or still in the source tree for a build that is run where it was made.
+QString bundledFontDirectory()
+{
+    const QStringList candidates {
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/gojuon-keyboard/fonts"),
+        QStringLiteral(GOJUON_SOURCE_FONT_DIR),
+    };
+    for (const QString &directory : candidates) {
+        if (QFileInfo::exists(directory + QLatin1Char('/') + BundledFile))
+            return directory;
+    }
+    return {};
+}
+
 bool loadBundledRounded()
 {
-    // Kept uncompressed in the binary, so the face is used in place: no copy, pages mapped as needed.
-    const QResource resource(QStringLiteral(":/fonts/MPLUSRounded1c_800ExtraBold.ttf"));
-    if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression)
+    const QString directory = bundledFontDirectory();
+    if (directory.isEmpty())
         return false;
-    const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(resource.data()), resource.size());
-    return QFontDatabase::addApplicationFontFromData(data) >= 0;
+#ifdef GOJUON_HAVE_FONTCONFIG
+    // As a font directory, the face comes from fontconfig's cache instead of a scan of all its glyphs at every
+    // start, and the file is mapped only as far as glyphs are drawn. Qt lists it once its font database is
+    // built again.
+    const QByteArray path = QFile::encodeName(directory);
+    if (!FcConfigAppFontAddDir(nullptr, reinterpret_cast<const FcChar8 *>(path.constData())))
+        return false;
+    QFontDatabase::removeAllApplicationFonts(); // rebuilds Qt's list of fonts on next use
+    return QFontDatabase::hasFamily(BundledRounded);
+#else
+    return QFontDatabase::addApplicationFont(directory + QLatin1Char('/') + BundledFile) >= 0;
+#endif
 }
 } // namespace
 
