@@ -168,8 +168,8 @@ phase_ibus() {
         record FAIL "ibus-mozc: the keyboard window opens" "$(tail -3 "$WORK/ibus-program.log")"
         return
     fi
-    # ibus asks the program for the text around the caret only once the engine has wanted it: the first
-    # 変換 after start finds no text to convert, as it does for the user.
+    # ibus starts passing the field's text to mozc only once mozc has asked for it, which the first 変換
+    # after start does: that one converts nothing, for the user as here.
     ime_key Henkan_Mode
     convert_two_words "ibus-mozc: two words converted in a row reach the clipboard as $CONVERTED"
 }
@@ -210,7 +210,6 @@ EOF
         record FAIL "fcitx5-mozc: the input method is active in the field" "fcitx5-remote says $(fcitx5-remote 2>&1)"
         return
     fi
-    ime_key Henkan_Mode
     convert_two_words "fcitx5-mozc: two words converted in a row reach the clipboard as $CONVERTED"
 }
 
