@@ -10,7 +10,6 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("gojuon-keyboard"));
-    QApplication::setApplicationDisplayName(QStringLiteral("五十音キーボード"));
     QApplication::setDesktopFileName(QStringLiteral("gojuon-keyboard"));
     QApplication::setQuitOnLastWindowClosed(false);
     ui::registerFonts();
