@@ -3,6 +3,7 @@
 #include "keyboard/KeyboardApp.h"
 #include "ui/Desktop.h"
 #include "ui/Fonts.h"
+#include "ui/Translations.h"
 
 #include <QApplication>
 
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("gojuon-keyboard"));
     QApplication::setQuitOnLastWindowClosed(false);
     ui::registerFonts();
+    ui::installQtTranslation();
 
     ui::QtDesktop desktop;
     keyboard::KeyboardApp app(desktop);
