@@ -30,6 +30,7 @@
 #include <map>
 #include <optional>
 #include <span>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -96,15 +97,24 @@ constexpr Palette<9> RyokaiPalette = {
 static_assert(IconPalette.size() <= MaxColours && RingPalette.size() <= MaxColours
     && BarArrowPalette.size() <= MaxColours && RyokaiPalette.size() <= MaxColours);
 
-QImage newCanvas()
+// A canvas of `scale` pixels for each pixel of the 32 x 32 design: the pointers are also drawn at twice the size for
+// screens with two device pixels to the pixel, and the icon at the sizes of the desktop's icon theme.
+QImage newCanvas(int scale = 1)
 {
-    QImage image(Size, Size, QImage::Format_ARGB32);
+    QImage image(Size * scale, Size * scale, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     return image;
 }
 
-// Fills `shape` onto `canvas` in a solid colour. The shape is rendered with antialiasing and every pixel it covers
-// by at least half takes the colour; the rest of the canvas is untouched. No blended colours arise.
+// How many canvas pixels one design pixel covers.
+qreal scaleOf(const QImage &canvas)
+{
+    return qreal(canvas.width()) / Size;
+}
+
+// Fills `shape`, given in design pixels, onto `canvas` in a solid colour. The shape is rendered with antialiasing and
+// every pixel it covers by at least half takes the colour; the rest of the canvas is untouched. No blended colours
+// arise.
 void stamp(QImage &canvas, const QPainterPath &shape, QRgb colour)
 {
     QImage layer(canvas.size(), QImage::Format_ARGB32);
@@ -112,6 +122,7 @@ void stamp(QImage &canvas, const QPainterPath &shape, QRgb colour)
     {
         QPainter painter(&layer);
         painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(scaleOf(canvas), scaleOf(canvas));
         painter.fillPath(shape, QColor(Qt::black));
     }
     for (int y = 0; y < canvas.height(); ++y) {
@@ -267,36 +278,144 @@ QImage quantize(const QImage &source, std::span<const QRgb> palette)
     return out;
 }
 
+// The icon: its shapes in design pixels, back to front, and the top face its glyph is centred on.
+struct IconPart {
+    QPainterPath shape;
+    QRgb colour;
+};
+
+std::vector<IconPart> iconParts()
+{
+    return {
+        { roundedRect(QRectF(0, 0, Size, Size), 0), IconPalette[1] },
+        // The key: shadow, outline, skirt, then the top face pushed towards the top like a real key cap.
+        { roundedRect(QRectF(4, 5, 26, 26), 5), IconPalette[2] },
+        { roundedRect(QRectF(2, 2, 27, 27), 5), IconPalette[3] },
+        { roundedRect(QRectF(3, 3, 25, 25), 4), IconPalette[4] },
+        { roundedRect(QRectF(5, 3, 21, 21), 3.5), IconPalette[6] },
+        { roundedRect(QRectF(5, 4, 21, 20), 3), IconPalette[5] },
+    };
+}
+
+const QRect IconFace(5, 4, 21, 20);
+constexpr int IconGlyphPixels = 19;
+const QString IconGlyph = u"あ"_s;
+
 std::optional<QImage> drawIcon()
 {
-    const QString glyph = u"あ"_s;
-    const std::optional<QFont> font = japaneseFont(19, 100, glyph);
+    const std::optional<QFont> font = japaneseFont(IconGlyphPixels, 100, IconGlyph);
     if (!font)
         return std::nullopt;
 
     QImage canvas = newCanvas();
-    stamp(canvas, roundedRect(QRectF(0, 0, Size, Size), 0), IconPalette[1]);
-    // The key: shadow, outline, skirt, then the top face pushed towards the top like a real key cap.
-    stamp(canvas, roundedRect(QRectF(4, 5, 26, 26), 5), IconPalette[2]);
-    stamp(canvas, roundedRect(QRectF(2, 2, 27, 27), 5), IconPalette[3]);
-    stamp(canvas, roundedRect(QRectF(3, 3, 25, 25), 4), IconPalette[4]);
-    stamp(canvas, roundedRect(QRectF(5, 3, 21, 21), 3.5), IconPalette[6]);
-    stamp(canvas, roundedRect(QRectF(5, 4, 21, 20), 3), IconPalette[5]);
+    for (const IconPart &part : iconParts())
+        stamp(canvas, part.shape, part.colour);
 
     // Centre the glyph's ink on the top face.
-    const QRect face(5, 4, 21, 20);
-    const GlyphPlacement placement = sharpestPlacement(*font, glyph);
+    const GlyphPlacement placement = sharpestPlacement(*font, IconGlyph);
     const QRect &ink = placement.ink;
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    drawGlyphAt(painter, *font, glyph, placement,
-        QPoint(face.left() + (face.width() - ink.width()) / 2, face.top() + (face.height() - ink.height()) / 2),
+    drawGlyphAt(painter, *font, IconGlyph, placement,
+        QPoint(IconFace.left() + (IconFace.width() - ink.width()) / 2,
+            IconFace.top() + (IconFace.height() - ink.height()) / 2),
         IconPalette[7]);
     painter.end();
     return quantize(canvas, IconPalette);
 }
 
-QImage drawRing()
+// The icon at one of the icon theme's sizes: the same shapes, colours and glyph, with smooth edges in full colour,
+// as large icons are expected to look.
+std::optional<QImage> drawThemeIcon(int pixels)
+{
+    const qreal scale = qreal(pixels) / Size;
+    const std::optional<QFont> font = japaneseFont(qRound(IconGlyphPixels * scale), 100, IconGlyph);
+    if (!font)
+        return std::nullopt;
+
+    QImage canvas(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    painter.scale(scale, scale);
+    for (const IconPart &part : iconParts())
+        painter.fillPath(part.shape, QColor::fromRgba(part.colour));
+    painter.resetTransform();
+
+    const GlyphPlacement placement = sharpestPlacement(*font, IconGlyph);
+    const QRect &ink = placement.ink;
+    const QRectF face(QPointF(IconFace.topLeft()) * scale, QSizeF(IconFace.size()) * scale);
+    drawGlyphAt(painter, *font, IconGlyph, placement,
+        QPoint(qRound(face.left() + (face.width() - ink.width()) / 2),
+            qRound(face.top() + (face.height() - ink.height()) / 2)),
+        IconPalette[7]);
+    painter.end();
+    return canvas.convertToFormat(QImage::Format_ARGB32);
+}
+
+// A number for SVG: at most three decimals, no trailing zeros.
+QByteArray svgNumber(qreal value)
+{
+    QByteArray text = QByteArray::number(qRound(value * 1000) / 1000.0, 'f', 3);
+    while (text.endsWith('0'))
+        text.chop(1);
+    if (text.endsWith('.'))
+        text.chop(1);
+    return text == "-0" ? QByteArray("0") : text;
+}
+
+QByteArray svgPathData(const QPainterPath &path)
+{
+    QByteArray data;
+    const auto point = [](const QPainterPath::Element &e) { return svgNumber(e.x) + ' ' + svgNumber(e.y); };
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element element = path.elementAt(i);
+        if (!data.isEmpty())
+            data += ' ';
+        switch (element.type) {
+        case QPainterPath::MoveToElement:
+            data += 'M' + point(element);
+            break;
+        case QPainterPath::LineToElement:
+            data += 'L' + point(element);
+            break;
+        case QPainterPath::CurveToElement:
+            data += 'C' + point(element) + ' ' + point(path.elementAt(i + 1)) + ' ' + point(path.elementAt(i + 2));
+            i += 2;
+            break;
+        case QPainterPath::CurveToDataElement:
+            break;
+        }
+    }
+    return data + " Z";
+}
+
+// The icon as a scalable drawing in the 32 x 32 design's own units. The glyph is an outline taken from the font, so
+// the drawing shows the same あ wherever it is opened.
+std::optional<QByteArray> iconSvg()
+{
+    // Outlines at eight times the size keep their detail after the coordinates are rounded.
+    constexpr int Detail = 8;
+    const std::optional<QFont> font = japaneseFont(IconGlyphPixels * Detail, 100, IconGlyph);
+    if (!font)
+        return std::nullopt;
+    QPainterPath glyph;
+    glyph.addText(0, 0, *font, IconGlyph);
+    glyph = QTransform::fromScale(1.0 / Detail, 1.0 / Detail).map(glyph);
+    const QRectF box = glyph.boundingRect();
+    glyph.translate(QRectF(IconFace).center() - box.center());
+
+    const auto colour = [](QRgb rgb) { return QByteArray::number(rgb & 0xFFFFFF, 16).rightJustified(6, '0'); };
+    QByteArray svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"32\" height=\"32\" viewBox=\"0 0 32 32\">\n";
+    for (const IconPart &part : iconParts())
+        svg += "  <path fill=\"#" + colour(part.colour) + "\" d=\"" + svgPathData(part.shape) + "\"/>\n";
+    svg += "  <path fill=\"#" + colour(IconPalette[7]) + "\" d=\"" + svgPathData(glyph) + "\"/>\n";
+    svg += "</svg>\n";
+    return svg;
+}
+
+QImage drawRing(int scale = 1)
 {
     // The ring is 30 pixels across and centred on the hot spot; with its shadow it spans the image but for a one
     // pixel margin at the top and left.
@@ -304,15 +423,15 @@ QImage drawRing()
     const qreal outer = 15, inner = 9;
     const QPointF shadowOffset(1.5, 1.5);
 
-    QImage canvas = newCanvas();
+    QImage canvas = newCanvas(scale);
     stamp(canvas, ring(centre + shadowOffset, outer, inner), RingPalette[4]);
     stampRaised(canvas, ring(centre, outer, inner), RingPalette[1], RingPalette[2], RingPalette[3]);
     return quantize(canvas, RingPalette);
 }
 
-QImage drawBarArrow()
+QImage drawBarArrow(int scale = 1)
 {
-    QImage canvas = newCanvas();
+    QImage canvas = newCanvas(scale);
     // Bar along the left edge, full height, with its shadow to the right.
     stamp(canvas, roundedRect(QRectF(1, 1, 7, Size), 0), BarArrowPalette[7]);
     stamp(canvas, roundedRect(QRectF(0, 0, 7, Size), 0), BarArrowPalette[8]);
@@ -331,15 +450,15 @@ QImage drawBarArrow()
     return quantize(canvas, BarArrowPalette);
 }
 
-std::optional<QImage> drawRyokai()
+std::optional<QImage> drawRyokai(int scale = 1)
 {
     const QString word = u"了解"_s;
     // Tall and narrow: two characters side by side, each about 13 to 15 pixels wide and 24 high.
-    const std::optional<QFont> font = japaneseFont(24, 59, word);
+    const std::optional<QFont> font = japaneseFont(24 * scale, 59, word);
     if (!font)
         return std::nullopt;
 
-    QImage canvas = newCanvas();
+    QImage canvas = newCanvas(scale);
     stamp(canvas, roundedRect(QRectF(0, 0, Size, Size), 7), RyokaiPalette[2]);
     stamp(canvas, roundedRect(QRectF(1, 1, Size - 2, Size - 2), 6), RyokaiPalette[1]);
 
@@ -347,13 +466,13 @@ std::optional<QImage> drawRyokai()
     const QString first = word.mid(0, 1), second = word.mid(1, 1);
     const GlyphPlacement firstPlace = sharpestPlacement(*font, first), secondPlace = sharpestPlacement(*font, second);
     const QRect &firstInk = firstPlace.ink, &secondInk = secondPlace.ink;
-    constexpr int gap = 1;
-    const int left = (Size - (firstInk.width() + gap + secondInk.width())) / 2;
+    const int side = canvas.width(), gap = scale;
+    const int left = (side - (firstInk.width() + gap + secondInk.width())) / 2;
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    drawGlyphAt(painter, *font, first, firstPlace, QPoint(left, (Size - firstInk.height()) / 2), RyokaiPalette[3]);
+    drawGlyphAt(painter, *font, first, firstPlace, QPoint(left, (side - firstInk.height()) / 2), RyokaiPalette[3]);
     drawGlyphAt(painter, *font, second, secondPlace,
-        QPoint(left + firstInk.width() + gap, (Size - secondInk.height()) / 2), RyokaiPalette[3]);
+        QPoint(left + firstInk.width() + gap, (side - secondInk.height()) / 2), RyokaiPalette[3]);
     painter.end();
     return quantize(canvas, RyokaiPalette);
 }
@@ -1265,7 +1384,9 @@ int main(int argc, char *argv[])
 
     const std::optional<QImage> icon = drawIcon();
     const std::optional<QImage> ryokai = drawRyokai();
-    if (!icon || !ryokai) {
+    const std::optional<QImage> ryokaiFine = drawRyokai(2);
+    const std::optional<QByteArray> svg = iconSvg();
+    if (!icon || !ryokai || !ryokaiFine || !svg) {
         std::fprintf(stderr, "draw-resources: no bold Japanese font found (install Noto Sans CJK JP or IPAGothic)\n");
         return 1;
     }
@@ -1281,6 +1402,18 @@ int main(int argc, char *argv[])
     ok = writePng(dir, u"cursor-ring.png"_s, drawRing()) && ok;
     ok = writePng(dir, u"cursor-bar-arrow.png"_s, drawBarArrow()) && ok;
     ok = writePng(dir, u"cursor-ryokai.png"_s, *ryokai) && ok;
+    // Twice as fine, for screens with two device pixels to the pixel.
+    ok = writePng(dir, u"cursor-ring@2x.png"_s, drawRing(2)) && ok;
+    ok = writePng(dir, u"cursor-bar-arrow@2x.png"_s, drawBarArrow(2)) && ok;
+    ok = writePng(dir, u"cursor-ryokai@2x.png"_s, *ryokaiFine) && ok;
+    // The icon for the desktop's icon theme, installed with the program.
+    const QDir icons(dir.filePath(u"icons"_s));
+    ok = dir.mkpath(u"icons"_s) && ok;
+    for (int pixels : { 48, 64, 128, 256 }) {
+        const std::optional<QImage> themeIcon = drawThemeIcon(pixels);
+        ok = themeIcon && writePng(icons, u"gojuon-keyboard-%1.png"_s.arg(pixels), *themeIcon) && ok;
+    }
+    ok = writeFile(icons, u"gojuon-keyboard.svg"_s, *svg) && ok;
     ok = writeJpeg(dir, u"ImgBun1a.jpg"_s, drawClickPicture(fonts, false)) && ok;
     ok = writeJpeg(dir, u"ImgBun1b.jpg"_s, drawClickPicture(fonts, true)) && ok;
     ok = writeJpeg(dir, u"ImgBun2a.jpg"_s, drawDragPicture(fonts)) && ok;
