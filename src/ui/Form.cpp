@@ -7,14 +7,31 @@
 #include "TextBox.h"
 
 #include <QCursor>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
 
 namespace ui {
+
+namespace {
+
+// Reads one of the program's own images. Naming the format, rather than letting Qt guess it, makes Qt use just the
+// decoder that format needs: a guess loads every image plugin on the system to ask each whether it can read the file.
+QImage resourceImage(const QString &name)
+{
+    QImageReader reader(QLatin1Char(':') + name, QFileInfo(name).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+constexpr int PointerSize = 32;
+
+} // namespace
 
 QFont toQFont(const FontDef &font)
 {
@@ -27,22 +44,38 @@ QFont toQFont(const FontDef &font)
     return qfont;
 }
 
-QCursor toQCursor(Pointer pointer)
+QCursor toQCursor(Pointer pointer, qreal devicePixelRatio)
 {
-    // Pointer images are 32 x 32 with the hot spot in the middle.
-    auto image = [](const char *resource) { return QCursor(QPixmap(QLatin1String(resource)), 16, 16); };
+    QString name;
     switch (pointer) {
     case Pointer::Ring:
-        return image(":/cursor-ring.png");
+        name = QStringLiteral("cursor-ring");
+        break;
     case Pointer::BarArrow:
-        return image(":/cursor-bar-arrow.png");
+        name = QStringLiteral("cursor-bar-arrow");
+        break;
     case Pointer::Ryokai:
-        return image(":/cursor-ryokai.png");
+        name = QStringLiteral("cursor-ryokai");
+        break;
     case Pointer::Arrow:
     case Pointer::Inherit:
-        break;
+        return QCursor(Qt::ArrowCursor);
     }
-    return QCursor(Qt::ArrowCursor);
+    // The images are drawn 32 x 32 and, twice as fine, 64 x 64, with the hot spot in the middle. The pointer grows
+    // with the windows: on a screen of two device pixels to the pixel it is the fine image, pixel for pixel; other
+    // ratios scale the nearer drawing.
+    const bool fine = devicePixelRatio > 1;
+    QImage image = resourceImage(name + (fine ? QStringLiteral("@2x.png") : QStringLiteral(".png")));
+    const int side = qRound(PointerSize * devicePixelRatio);
+    if (image.width() != side)
+        image = image.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    // X11 takes the image pixel for pixel and the hot spot in the image's own pixels, whatever the ratio; the other
+    // platforms scale the image by its ratio and take the hot spot in logical pixels.
+    const bool hotSpotInDevicePixels = QGuiApplication::platformName() == QLatin1String("xcb");
+    const int hotSpot = hotSpotInDevicePixels ? side / 2 : PointerSize / 2;
+    return QCursor(pixmap, hotSpot, hotSpot);
 }
 
 Form::Form(const FormDef &definition, QWidget *parent)
@@ -57,9 +90,9 @@ Form::Form(const FormDef &definition, QWidget *parent)
     if (!definition.font.face.isEmpty() || definition.font.points > 0)
         setFont(toQFont(definition.font));
     if (definition.pointer != Pointer::Inherit)
-        setCursor(toQCursor(definition.pointer));
+        setCursor(pointer(definition.pointer));
     if (definition.hasIcon)
-        setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+        setWindowIcon(QIcon(QPixmap::fromImage(resourceImage(QStringLiteral("icon.png")))));
 
     // The client area at its designed place, kept on the screen.
     QRect client
@@ -110,7 +143,7 @@ void Form::build()
         }
         case ControlKind::Picture: {
             auto *picture = new Picture(this);
-            picture->setPicture(QPixmap(QLatin1Char(':') + def.caption.toString()));
+            picture->setPicture(QPixmap::fromImage(resourceImage(def.caption.toString())));
             widget = picture;
             break;
         }
@@ -126,7 +159,7 @@ void Form::build()
             widget->setFont(font);
         }
         if (def.pointer != Pointer::Inherit)
-            widget->setCursor(toQCursor(def.pointer));
+            widget->setCursor(pointer(def.pointer));
         if (!def.toolTip.isEmpty())
             widget->setToolTip(def.toolTip.toString());
         if (!def.visible)
@@ -147,6 +180,15 @@ void Form::build()
             QWidget::setTabOrder(previous, widget);
         previous = widget;
     }
+}
+
+// One cursor for each pointer of the window, shared by its controls, at the window's device pixel ratio.
+QCursor Form::pointer(Pointer kind)
+{
+    auto found = m_pointers.find(kind);
+    if (found == m_pointers.end())
+        found = m_pointers.emplace(kind, toQCursor(kind, devicePixelRatioF())).first;
+    return found->second;
 }
 
 QWidget *Form::find(QStringView name, int index) const

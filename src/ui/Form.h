@@ -6,8 +6,10 @@
 
 #include "FormTable.h"
 
+#include <QCursor>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -61,14 +63,17 @@ private:
 
     QWidget *find(QStringView name, int index) const;
     void build();
+    QCursor pointer(Pointer kind);
 
     const FormDef &m_definition;
     QColor m_backColor;
     std::vector<Built> m_controls;
+    std::map<Pointer, QCursor> m_pointers;
 };
 
 QFont toQFont(const FontDef &font);
-QCursor toQCursor(Pointer pointer);
+// The pointer's image at the given device pixel ratio.
+QCursor toQCursor(Pointer pointer, qreal devicePixelRatio = 1);
 
 // A secondary window: one instance, created the first time it is needed, never destroyed before the end.
 template<typename T> class SingleInstance {
