@@ -142,6 +142,22 @@ void TextBox::keyPressEvent(QKeyEvent *event)
     if (carriesCharacter(event))
         Q_EMIT characterArriving();
     QLineEdit::keyPressEvent(event);
+    keepCaretInsideText();
+}
+
+// While an input method shows a preedit, QLineEdit lets the caret keys and clicks past the text walk into it, past
+// the end of the text, where the next character would go in after padding spaces and a click would report a place
+// the text does not have. The caret and the selection stay inside the text.
+void TextBox::keepCaretInsideText()
+{
+    const int size = int(text().size());
+    if (cursorPosition() <= size && (!hasSelectedText() || selectionEnd() <= size))
+        return;
+    const int start = hasSelectedText() ? selectionStart() : size;
+    if (start < size)
+        setSelection(start, size - start);
+    else
+        setCursorPosition(size);
 }
 
 bool TextBox::replacesTheSelection(int start, int length) const
@@ -151,8 +167,19 @@ bool TextBox::replacesTheSelection(int start, int length) const
 
 void TextBox::inputMethodEvent(QInputMethodEvent *event)
 {
+    // The range to replace, relative to the caret, kept inside the text: QLineEdit would move the caret past the
+    // end for one that starts beyond it and pad the text with spaces up to there, or leave a selection outside the
+    // text for one that reaches beyond it. As QLineEdit does, a range that starts before the text starts at 0.
     int start = event->replacementStart();
-    const int length = event->replacementLength();
+    int length = event->replacementLength();
+    const auto keepInsideText = [&] {
+        const int caret = cursorPosition();
+        const int size = int(text().size());
+        const int first = std::clamp(caret + start, 0, size);
+        length = std::clamp(length, 0, size - first);
+        start = first - caret;
+    };
+    keepInsideText();
     const QString commit = event->commitString();
     if (length > 0 && replacesTheSelection(start, length)) {
         // A conversion replaces the selected kana by deleting them around the caret. QLineEdit would first drop
@@ -164,6 +191,7 @@ void TextBox::inputMethodEvent(QInputMethodEvent *event)
         // A commit types over the selection, which QLineEdit drops before anything else; dropping it here
         // first lets each committed character be announced with the length it really meets.
         del();
+        keepInsideText();
     }
     if (commit.isEmpty()) {
         QInputMethodEvent adjusted(event->preeditString(), event->attributes());
@@ -206,9 +234,22 @@ void TextBox::focusInEvent(QFocusEvent *event)
         Qt::ImSurroundingText | Qt::ImCursorPosition | Qt::ImAnchorPosition | Qt::ImCurrentSelection);
 }
 
+void TextBox::mousePressEvent(QMouseEvent *event)
+{
+    QLineEdit::mousePressEvent(event);
+    keepCaretInsideText();
+}
+
+void TextBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseDoubleClickEvent(event);
+    keepCaretInsideText();
+}
+
 void TextBox::mouseMoveEvent(QMouseEvent *event)
 {
     QLineEdit::mouseMoveEvent(event);
+    keepCaretInsideText();
     event->accept();
     Q_EMIT mouseMoved();
 }

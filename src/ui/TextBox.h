@@ -48,12 +48,15 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     // Whether a replacement of `length` characters from `start`, relative to the caret, is the selection.
     bool replacesTheSelection(int start, int length) const;
+    void keepCaretInsideText();
 };
 
 } // namespace ui
