@@ -10,6 +10,7 @@
 #include "ui/TextBox.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <array>
 
 namespace keyboard {
@@ -145,6 +146,15 @@ void FrmKyBod::Form_Load()
     m1 = m2 = m3 = m4 = m5 = 0;
 }
 
+// The field keeps at most 16 units and never half a character, so a text whose 16th unit begins a surrogate pair
+// comes back 15 units long. The length check measures what the field was given, up to its 16 units, so that such
+// a text still raises the notice.
+void FrmKyBod::AssignKeyText(const QString &text)
+{
+    m_lengthAssigned = std::int16_t(std::min<qsizetype>(text.size(), Txt1->maxLength()));
+    Txt1->assignText(text);
+}
+
 void FrmKyBod::InsertMoji()
 {
     if (Aru == 1) {
@@ -153,14 +163,14 @@ void FrmKyBod::InsertMoji()
             // A stale insertion point inside a surrogate pair goes before that character.
             const QString text = Txt1->Text();
             const int at = ui::characterBoundary(text, Kasoru);
-            Txt1->assignText(text.left(at) + MojiX + text.mid(at));
+            AssignKeyText(text.left(at) + MojiX + text.mid(at));
             Kasoru = lengthOf(Txt1->Text());
         } else {
-            Txt1->assignText(Txt1->Text() + MojiX);
+            AssignKeyText(Txt1->Text() + MojiX);
         }
         Aru = 0;
     } else {
-        Txt1->assignText(Txt1->Text() + MojiX);
+        AssignKeyText(Txt1->Text() + MojiX);
     }
     CheckLength();
     if (Kanjisu < 1) {
@@ -175,7 +185,7 @@ void FrmKyBod::InsertMoji()
 
 void FrmKyBod::CheckLength()
 {
-    Jikazu = lengthOf(Txt1->Text());
+    Jikazu = std::max(lengthOf(Txt1->Text()), m_lengthAssigned);
     if (Jikazu <= LengthLimit)
         return;
     m_explanation.showNotice();
@@ -235,7 +245,7 @@ void FrmKyBod::cmdSpce_Click()
 // A face mark always goes to the end and leaves the pending insertion point alone.
 void FrmKyBod::AppendFaceMark(const ui::Button *key)
 {
-    Txt1->assignText(Txt1->Text() + key->text());
+    AssignKeyText(Txt1->Text() + key->text());
     CheckLength();
 }
 

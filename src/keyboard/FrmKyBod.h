@@ -44,6 +44,7 @@ private:
     void Form_Load();
     void InsertMoji();
     void CheckLength();
+    void AssignKeyText(const QString &text);
     void AppendFaceMark(const ui::Button *key);
 
     void Txt1_Click();
@@ -89,6 +90,8 @@ private:
 
     ui::Desktop &m_desktop;
     explain::Explanation &m_explanation;
+    // The length of the text a key last assigned, as far as the field's 16 units go.
+    std::int16_t m_lengthAssigned = 0;
 
     ui::TextBox *Txt1;
     ui::ButtonArray *cmdMoji;
