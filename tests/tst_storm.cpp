@@ -1,0 +1,1086 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A random storm of clicks, pointer moves, typing, input-method commits and pastes over the real windows. After
+// every event the text, the keyboard's variables and the set of visible windows must still make sense; a failure
+// is shrunk to the shortest sequence of events that still shows it, and printed with the seed.
+//
+// STORM_SEED picks the sequence (a fixed default otherwise), STORM_EVENTS its length, STORM_SHRINK_SECONDS how
+// long a failure may be shrunk.
+#include "Harness.h"
+#include "explain/Explanation.h"
+#include "explain/Pages.h"
+#include "ui/Platform.h"
+
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QInputMethodEvent>
+#include <QTest>
+#include <array>
+#include <map>
+#include <optional>
+#include <random>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int FieldUnits = 16; // the field's maximum length
+constexpr int Limit = 15; // what the keys cut the text back to
+// The selection mark is set to the length measured before a typed character goes in, plus one. The field never
+// holds more than 16 units, so the mark is 17 at most: a character typed into a full field, which then refuses it.
+// Deleting lowers it and clearing zeroes it; nothing else changes it.
+constexpr int MarkBound = FieldUnits + 1;
+
+const QRgb Rest = qRgb(192, 192, 192);
+const QRgb Lit = qRgb(255, 255, 255);
+const QRgb EndLit = qRgb(255, 0, 0);
+
+enum Window : quint8 { Keyboard, Page1, Page2, Page3, Notice, WindowCount };
+const std::array<const char *, WindowCount> WindowNames { "FrmKyBod", "FrmBun3a", "FrmBun3b", "FrmBun3c", "FrmBun3d" };
+
+enum class Kind : quint8 {
+    Click, // a named control, pressed and released in its middle
+    ClickAt, // wherever a point of a window lands
+    ClickField,
+    DragField,
+    Move,
+    Type, // a key typed into the field
+    KeyToFocus, // a key typed into whatever holds the keyboard window's focus
+    Commit,
+    Preedit,
+    Paste,
+    Close, // a window closed by its frame
+    RefuseClipboard, // the platform will not take the next text put on the clipboard
+    Count
+};
+const std::array<const char *, int(Kind::Count)> KindNames { "click", "click at", "click into the field",
+    "drag in the field", "pointer move", "typed key", "key to the focus", "input-method commit", "preedit", "paste",
+    "frame close", "clipboard refusal" };
+
+struct Event {
+    Kind kind = Kind::Count;
+    Window window = Keyboard;
+    QString target; // Click: the control's object name
+    QPoint from, to; // window coordinates, or the field's for ClickField and DragField
+    int key = 0;
+    Qt::KeyboardModifiers modifiers;
+    quint64 content = 0; // seed of the text the event carries
+    QString text; // or the text itself, for the sequences written out by hand
+    int start = 0, length = 0; // Commit: the range it replaces, relative to the caret
+    int position = -1; // ClickField: just before this character, instead of at a pixel
+};
+
+// --- What the storm types, commits and pastes ---------------------------------------------------------------
+
+constexpr std::u16string_view Kanji = u"漢字変換日本語東京花鳥風月雪";
+constexpr std::array<char32_t, 8> Astral { 0x20BB7 /* 𠮷 */, 0x29E3D /* 𩸽 */, 0x1F600, 0x1F44D, 0x1F1EF, 0x1F1F5,
+    0x1F468, 0x1F469 };
+constexpr std::array<char16_t, 8> Marks { 0x3099, 0x309A, 0x0301, 0x0308, 0x20DD, 0x200D, 0xFE0F, 0x302A };
+constexpr std::array<char16_t, 8> Bidi { 0x200F, 0x200E, 0x202E, 0x202B, 0x202C, 0x2066, 0x2069, 0x061C };
+
+using Random = std::mt19937_64;
+
+int below(Random &random, int n)
+{
+    return int(random() % quint64(n));
+}
+
+bool chance(Random &random, int percent)
+{
+    return below(random, 100) < percent;
+}
+
+enum class Pool { Typed, Committed, Pasted };
+
+QString character(Random &random, Pool pool)
+{
+    const int roll = below(random, 100);
+    auto astral = [&] { return QString::fromUcs4(&Astral[std::size_t(below(random, int(Astral.size())))], 1); };
+    if (pool == Pool::Pasted) {
+        // Everything a hostile clipboard may hold.
+        if (roll < 5)
+            return QString(QChar(u'\n'));
+        if (roll < 7)
+            return QString(QChar(u'\r'));
+        if (roll < 10)
+            return QString(QChar(u'\0'));
+        if (roll < 13)
+            return QString(QChar(char16_t(0xD800 + below(random, 0x400)))); // a lone high half
+        if (roll < 16)
+            return QString(QChar(char16_t(0xDC00 + below(random, 0x400)))); // a lone low half
+        if (roll < 20)
+            return QString(QChar(Bidi[std::size_t(below(random, int(Bidi.size())))]));
+        if (roll < 22)
+            return QString(QChar(char16_t(below(random, 2) ? 0xFEFF : 0xFFFF)));
+        if (roll < 30)
+            return astral();
+        if (roll < 35)
+            return QString(QChar(Marks[std::size_t(below(random, int(Marks.size())))]));
+        if (roll < 60)
+            return QString(QChar(char16_t(0x3041 + below(random, 0x53))));
+        return QString(QChar(char16_t(0x20 + below(random, 0x5F))));
+    }
+    if (pool == Pool::Committed) {
+        if (roll < 40)
+            return QString(QChar(char16_t(0x3041 + below(random, 0x53)))); // hiragana
+        if (roll < 50)
+            return QString(QChar(char16_t(0x30A1 + below(random, 0x56)))); // katakana
+        if (roll < 70)
+            return QString(QChar(Kanji[std::size_t(below(random, int(Kanji.size())))]));
+        if (roll < 85)
+            return astral();
+        if (roll < 95)
+            return QString(QChar(Marks[std::size_t(below(random, int(Marks.size())))]));
+        return QString(QChar(Bidi[std::size_t(below(random, int(Bidi.size())))]));
+    }
+    if (roll < 50)
+        return QString(QChar(char16_t(0x20 + below(random, 0x5F)))); // printable ASCII
+    if (roll < 70)
+        return QString(QChar(char16_t(0x3041 + below(random, 0x53))));
+    if (roll < 80)
+        return QString(QChar(Kanji[std::size_t(below(random, int(Kanji.size())))]));
+    if (roll < 90)
+        return astral();
+    if (roll < 95)
+        return QString(QChar(Marks[std::size_t(below(random, int(Marks.size())))]));
+    return QString(QChar(Bidi[std::size_t(below(random, int(Bidi.size())))]));
+}
+
+QString characters(quint64 seed, Pool pool, int count)
+{
+    Random random(seed);
+    QString text;
+    for (int i = 0; i < count; ++i)
+        text += character(random, pool);
+    return text;
+}
+
+// The text an event carries, drawn again from its seed whenever the event runs.
+QString typedText(const Event &event)
+{
+    if (!event.text.isNull())
+        return event.text;
+    return characters(event.content, Pool::Typed, 1);
+}
+
+QString committedText(const Event &event)
+{
+    if (!event.text.isNull())
+        return event.text;
+    return characters(event.content, Pool::Committed, 1 + int(event.content >> 59) % 20);
+}
+
+QString pastedText(const Event &event)
+{
+    if (!event.text.isNull())
+        return event.text;
+    // Mostly short, sometimes far beyond anything the field can hold.
+    const int sizes[] = { 20, 200, 10000 };
+    const int count = int((event.content >> 32) % quint64(sizes[(event.content >> 8) % 3] + 1));
+    return characters(event.content, Pool::Pasted, count).left(10000);
+}
+
+QString visible(const QString &text, int most = 40)
+{
+    QString shown;
+    for (qsizetype i = 0; i < text.size() && i < most; ++i) {
+        const QChar c = text.at(i);
+        const bool pair = c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        if (pair) {
+            shown += text.mid(i, 2);
+            ++i;
+        } else if (c.isSurrogate() || !c.isPrint() || c == u'"' || c == u'\\') {
+            shown += u"\\u%1"_s.arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        } else {
+            shown += c;
+        }
+    }
+    if (text.size() > most)
+        shown += u"… (%1 units)"_s.arg(text.size());
+    return u'"' + shown + u'"';
+}
+
+struct KeyDef {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    const char16_t *text; // nullptr: a printable character drawn from the event's seed
+    const char *name;
+};
+
+// Keys as a physical keyboard sends them: the text is what the platform puts in the key event.
+const std::array<KeyDef, 22> Keys { {
+    { Qt::Key_unknown, {}, nullptr, "printable" },
+    { Qt::Key_Backspace, {}, u"\b", "Backspace" },
+    { Qt::Key_Return, {}, u"\r", "Enter" },
+    { Qt::Key_Escape, {}, u"\x1b", "Escape" },
+    { Qt::Key_Tab, {}, u"\t", "Tab" },
+    { Qt::Key_Space, {}, u" ", "Space" },
+    { Qt::Key_Delete, {}, u"\x7f", "Delete" },
+    { Qt::Key_Left, {}, u"", "Left" },
+    { Qt::Key_Right, {}, u"", "Right" },
+    { Qt::Key_Home, {}, u"", "Home" },
+    { Qt::Key_End, {}, u"", "End" },
+    { Qt::Key_Left, Qt::ShiftModifier, u"", "Shift+Left" },
+    { Qt::Key_End, Qt::ShiftModifier, u"", "Shift+End" },
+    { Qt::Key_A, Qt::ControlModifier, u"\x01", "Ctrl+A" },
+    { Qt::Key_C, Qt::ControlModifier, u"\x03", "Ctrl+C" },
+    { Qt::Key_K, Qt::ControlModifier, u"\x0b", "Ctrl+K" },
+    { Qt::Key_U, Qt::ControlModifier, u"\x15", "Ctrl+U" },
+    { Qt::Key_V, Qt::ControlModifier, u"\x16", "Ctrl+V" },
+    { Qt::Key_X, Qt::ControlModifier, u"\x18", "Ctrl+X" },
+    { Qt::Key_Z, Qt::ControlModifier, u"\x1a", "Ctrl+Z" },
+    { Qt::Key_Y, Qt::ControlModifier, u"\x19", "Ctrl+Y" },
+    { Qt::Key_At, Qt::ControlModifier, u"\0", "Ctrl+@" },
+} };
+
+QString describe(const Event &event)
+{
+    const QString window = QLatin1String(WindowNames[event.window]);
+    const auto point = [](QPoint p) { return u"(%1,%2)"_s.arg(p.x()).arg(p.y()); };
+    switch (event.kind) {
+    case Kind::Click:
+        return u"click %1/%2"_s.arg(window, event.target);
+    case Kind::ClickAt:
+        return u"click %1 at %2"_s.arg(window, point(event.from));
+    case Kind::ClickField:
+        if (event.position >= 0)
+            return u"click into Txt1 before unit %1"_s.arg(event.position);
+        return u"click into Txt1 at x=%1"_s.arg(event.from.x());
+    case Kind::DragField:
+        return u"drag in Txt1 from x=%1 to x=%2"_s.arg(event.from.x()).arg(event.to.x());
+    case Kind::Move:
+        return u"move over %1 to %2"_s.arg(window, point(event.from));
+    case Kind::Type:
+    case Kind::KeyToFocus: {
+        const KeyDef &key = Keys[std::size_t(event.key)];
+        const QString what = key.text ? QLatin1String(key.name) : visible(typedText(event));
+        return (event.kind == Kind::Type ? u"type %1"_s : u"key %1 to the focus"_s).arg(what);
+    }
+    case Kind::Commit:
+        return u"commit %1 replacing (%2, %3)"_s.arg(visible(committedText(event))).arg(event.start).arg(event.length);
+    case Kind::Preedit:
+        return u"preedit %1"_s.arg(visible(committedText(event)));
+    case Kind::Paste:
+        return u"paste %1"_s.arg(visible(pastedText(event)));
+    case Kind::Close:
+        return u"close %1 by its frame"_s.arg(window);
+    case Kind::RefuseClipboard:
+        return u"the clipboard refuses the next text"_s;
+    case Kind::Count:
+        break;
+    }
+    return u"?"_s;
+}
+
+// --- The storm ----------------------------------------------------------------------------------------------
+
+// The first `units` units of `text`, without a half of a pair at the cut.
+QString wholeLeft(const QString &text, int units)
+{
+    if (units >= text.size())
+        return text;
+    return text.left(text.at(units - 1).isHighSurrogate() ? units - 1 : units);
+}
+
+bool hasLoneSurrogate(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (text.at(i).isSurrogate())
+            return true;
+    }
+    return false;
+}
+
+// The failures the storm provokes on purpose are reported on stderr; counted, not printed.
+QtMessageHandler g_previousHandler = nullptr;
+long g_swallowed = 0;
+
+// Any other warning, Qt's included, means something was asked of a widget that it could not do; the storm's
+// checks report it as a failure of the event that caused it.
+QString g_warning;
+// QLineEdit warns, and refuses the selection, when a drag starts past the text while a preedit is shown; it asks
+// that of itself, so it is no fault of the program's.
+bool g_dragging = false;
+
+void quietReports(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(u"gojuon-keyboard: cmdCopy_Click stopped"_s)) {
+        ++g_swallowed;
+        return;
+    }
+    if (g_dragging && message == u"QWidgetLineControl::setSelection: Invalid start position"_s)
+        return;
+    if (type == QtWarningMsg && g_warning.isNull())
+        g_warning = message;
+    g_previousHandler(type, context, message);
+}
+
+struct Figures {
+    std::array<long, int(Kind::Count)> byKind {};
+    long skipped = 0; // aimed at a hidden window, as no user could
+    long pastedUnits = 0;
+    long committedUnits = 0;
+    long overflows = 0;
+    long ends = 0;
+    long refusedCopies = 0;
+};
+
+class Storm {
+public:
+    explicit Storm(Harness &harness);
+
+    // Draws the next event from what can be reached now.
+    Event draw(Random &random);
+    // Runs one event and checks everything afterwards; returns what went wrong.
+    std::optional<QString> run(const Event &event);
+
+    Figures figures;
+
+private:
+    struct Before {
+        QString text;
+        keyboard::KeyboardVariables vars;
+    };
+
+    QWidget *window(Window which) const;
+    const std::vector<QWidget *> &controls(Window which);
+    const std::vector<QWidget *> &buttons(Window which);
+    void expectClick(QWidget *control, const Before &before);
+    void expectInsertion(const QString &typed, const Before &before);
+    QString typedBy(const QString &name) const;
+    bool endsTheProgram(const Event &event, QWidget *clicked) const;
+    void moveTo(QWidget *target, QPoint at);
+    void sendKey(QWidget *target, const Event &event);
+    std::optional<QString> check(const Event &event, QWidget *moved);
+
+    Harness &h;
+    std::array<bool, WindowCount> m_visible { true, true, false, false, false };
+    std::optional<QString> m_text; // what the text must be after the event, when the model knows it
+    std::optional<int> m_aru;
+    int m_beeps = 0;
+    int m_ends = 0;
+    int m_reported = 0;
+    bool m_refuseNext = false;
+    std::optional<QString> m_clipboard;
+    QPoint m_lastMove;
+    std::array<std::vector<QWidget *>, WindowCount> m_controls;
+    std::array<std::vector<QWidget *>, WindowCount> m_buttons;
+};
+
+Storm::Storm(Harness &harness)
+    : h(harness)
+    , m_reported(ui::failuresReported())
+{
+    QGuiApplication::clipboard()->clear();
+    // Start every run with the pointer at the same place, so that no first move is dropped as a repeat.
+    m_lastMove = h.keyboard().mapToGlobal(QPoint(1, 1));
+    QTest::mouseMove(h.keyboard().windowHandle(), QPoint(1, 1));
+}
+
+QWidget *Storm::window(Window which) const
+{
+    explain::Explanation &explanation = h.explanation();
+    switch (which) {
+    case Keyboard:
+        return &h.keyboard();
+    case Page1:
+    case Page2:
+    case Page3:
+        return explanation.pageIfCreated(int(which));
+    case Notice:
+        return explanation.noticeIfCreated();
+    case WindowCount:
+        break;
+    }
+    return nullptr;
+}
+
+// The window's controls, listed once it exists (windows are never destroyed while the program runs).
+const std::vector<QWidget *> &Storm::controls(Window which)
+{
+    std::vector<QWidget *> &found = m_controls[which];
+    if (found.empty()) {
+        if (QWidget *w = window(which)) {
+            for (QWidget *child : w->findChildren<QWidget *>()) {
+                if (qobject_cast<ui::Button *>(child) || qobject_cast<ui::TextBox *>(child)
+                    || qobject_cast<ui::Label *>(child) || qobject_cast<ui::Picture *>(child))
+                    found.push_back(child);
+            }
+        }
+    }
+    return found;
+}
+
+const std::vector<QWidget *> &Storm::buttons(Window which)
+{
+    std::vector<QWidget *> &found = m_buttons[which];
+    if (found.empty()) {
+        for (QWidget *control : controls(which)) {
+            if (qobject_cast<ui::Button *>(control))
+                found.push_back(control);
+        }
+    }
+    return found;
+}
+
+Event Storm::draw(Random &random)
+{
+    std::vector<Window> shown;
+    for (int w = 0; w < WindowCount; ++w) {
+        if (m_visible[std::size_t(w)])
+            shown.push_back(Window(w));
+    }
+    const auto anyShown = [&] { return shown[std::size_t(below(random, int(shown.size())))]; };
+    const auto pointIn = [&](QWidget *w) { return QPoint(below(random, w->width()), below(random, w->height())); };
+    ui::TextBox *field = h.field();
+    const int x = below(random, field->width());
+    const int y = field->height() / 2;
+
+    Event event;
+    event.content = random();
+    const int roll = below(random, 1000);
+    if (roll < 300) {
+        event.kind = Kind::Click;
+        const std::vector<QWidget *> &keys = buttons(Keyboard);
+        event.target = keys[std::size_t(below(random, int(keys.size())))]->objectName();
+    } else if (roll < 340) {
+        // The editing commands more often than one key in 117, so the text does not stay full.
+        event.kind = Kind::Click;
+        event.target = chance(random, 70) ? u"cmdClr"_s : u"cmdClrall"_s;
+    } else if (roll < 400) {
+        event.kind = Kind::Click;
+        event.window = anyShown();
+        const std::vector<QWidget *> &onIt = buttons(event.window);
+        event.target = onIt[std::size_t(below(random, int(onIt.size())))]->objectName();
+    } else if (roll < 440) {
+        event.kind = Kind::ClickAt;
+        event.window = anyShown();
+        event.from = pointIn(window(event.window));
+    } else if (roll < 490) {
+        event.kind = Kind::ClickField;
+        event.from = QPoint(x, y);
+    } else if (roll < 520) {
+        event.kind = Kind::DragField;
+        event.from = QPoint(x, y);
+        event.to = QPoint(below(random, field->width()), y);
+    } else if (roll < 720) {
+        event.kind = Kind::Move;
+        event.window = anyShown();
+        QWidget *w = window(event.window);
+        const std::vector<QWidget *> &all = controls(event.window);
+        if (chance(random, 50) || all.empty()) {
+            event.from = pointIn(w);
+        } else {
+            QWidget *control = all[std::size_t(below(random, int(all.size())))];
+            // Some controls reach a pixel past the window's edge.
+            const QPoint at = control->mapTo(w, pointIn(control));
+            event.from = QPoint(std::min(at.x(), w->width() - 1), std::min(at.y(), w->height() - 1));
+        }
+    } else if (roll < 840) {
+        event.kind = Kind::Type;
+        event.key = chance(random, 60) ? 0 : below(random, int(Keys.size()));
+    } else if (roll < 860) {
+        event.kind = Kind::KeyToFocus;
+        event.key = below(random, int(Keys.size()));
+    } else if (roll < 930) {
+        event.kind = Kind::Commit;
+        if (chance(random, 30)) {
+            event.start = below(random, 11) - 5;
+            event.length = below(random, 6);
+        }
+    } else if (roll < 950) {
+        event.kind = Kind::Preedit;
+    } else if (roll < 980) {
+        event.kind = Kind::Paste;
+    } else if (roll < 990) {
+        event.kind = Kind::Close;
+        event.window = anyShown();
+    } else {
+        event.kind = Kind::RefuseClipboard;
+    }
+    return event;
+}
+
+// What a key of the keyboard types, worked out from the captions: a small kana is one code point below its large
+// one, a voiced kana one above the kana it voices and a semi-voiced one two above.
+QString Storm::typedBy(const QString &name) const
+{
+    const qsizetype underscore = name.indexOf(u'_');
+    const QString group = name.left(underscore);
+    const int index = underscore < 0 ? -1 : name.mid(underscore + 1).toInt();
+    const auto caption = [&](const QString &of) { return h.key(of)->text(); };
+    if (group == u"cmdMoji" || group == u"cmdKazu" || group == u"cmdKigo")
+        return caption(name);
+    if (group == u"cmdMojiS")
+        return QString(QChar(char16_t(caption(name).at(0).unicode() - 1)));
+    if (group == u"cmdDaku") {
+        const int kana = index < 15 ? index + 5 : index < 20 ? index + 10 : index + 5;
+        return QString(QChar(char16_t(caption(u"cmdMoji_%1"_s.arg(kana)).at(0).unicode() + (index < 20 ? 1 : 2))));
+    }
+    if (group == u"cmdSpce")
+        return u"\u3000"_s;
+    return {};
+}
+
+// A key inserts at a clicked place inside the text, else at the end; anything beyond 15 units brings the notice and
+// the beep, and the text keeps its first 15 units, never half a character.
+void Storm::expectInsertion(const QString &typed, const Before &before)
+{
+    const QString &old = before.text;
+    QString made;
+    if (before.vars.Aru == 1 && before.vars.Kasoru < old.size()) {
+        int at = before.vars.Kasoru;
+        if (at > 0 && old.at(at - 1).isHighSurrogate() && old.at(at).isLowSurrogate())
+            --at;
+        made = old.left(at) + typed + old.mid(at);
+    } else {
+        made = old + typed;
+    }
+    m_text = made;
+    if (made.size() > Limit) {
+        m_text = wholeLeft(made, Limit);
+        m_visible[Notice] = true;
+        ++m_beeps;
+        ++figures.overflows;
+    }
+}
+
+void Storm::expectClick(QWidget *control, const Before &before)
+{
+    const QString name = control->objectName();
+    const QWidget *w = control->window();
+    if (w == &h.keyboard()) {
+        if (const QString typed = typedBy(name); !typed.isEmpty()) {
+            expectInsertion(typed, before);
+            m_aru = 0;
+        } else if (name.startsWith(u"cmdEmoji")) {
+            Before atEnd = before;
+            atEnd.vars.Aru = 0;
+            expectInsertion(static_cast<ui::Button *>(control)->text(), atEnd);
+            m_aru = before.vars.Aru;
+        } else if (name == u"cmdClr") {
+            const QString &old = before.text;
+            if (!old.isEmpty()) {
+                if (before.vars.Aru == 1 && before.vars.Kasoru < old.size()) {
+                    int at = before.vars.Kasoru;
+                    if (at > 0 && old.at(at - 1).isHighSurrogate() && old.at(at).isLowSurrogate())
+                        --at;
+                    const int units = old.at(at).isHighSurrogate() && at + 1 < old.size() ? 2 : 1;
+                    m_text = old.left(at) + old.mid(at + units);
+                    m_aru = 0;
+                } else {
+                    m_text = wholeLeft(old, int(old.size()) - 1);
+                }
+            }
+            if (old.size() <= Limit)
+                m_visible[Notice] = false;
+        } else if (name == u"cmdClrall") {
+            m_text = QString();
+        } else if (name == u"cmdCopy") {
+            if (std::exchange(m_refuseNext, false)) {
+                ++m_reported;
+                ++figures.refusedCopies;
+                m_clipboard = QString(); // cleared, then refused
+            } else {
+                m_visible[Page3] = true;
+                m_clipboard = before.text;
+            }
+        } else if (name == u"cmdBun") {
+            m_visible[Page2] = true;
+        }
+        return;
+    }
+    if (name == u"CmdBun4E") {
+        m_visible[Notice] = false;
+        return;
+    }
+    // The pages' ring: 前 shows the page before, 次 the page after, and each hides its own page; 閉 only hides it.
+    if (name.startsWith(u"CmdBun") && name.size() == 8) {
+        const int page = name.at(6).digitValue();
+        const QChar which = name.at(7);
+        if (which == u'B')
+            m_visible[std::size_t(page == 1 ? 3 : page - 1)] = true;
+        if (which == u'N')
+            m_visible[std::size_t(page == 3 ? 1 : page + 1)] = true;
+        m_visible[std::size_t(page)] = false;
+    }
+}
+
+bool Storm::endsTheProgram(const Event &event, QWidget *clicked) const
+{
+    if (event.kind == Kind::Close)
+        return event.window == Keyboard;
+    return clicked && clicked->objectName() == u"cmdEND";
+}
+
+void Storm::moveTo(QWidget *target, QPoint at)
+{
+    // A move to where the pointer already is would be dropped as a repeat; such a move arrives from one pixel away.
+    const QPoint global = target->mapToGlobal(at);
+    if (global == m_lastMove)
+        QTest::mouseMove(target->windowHandle(), at.x() > 0 ? at - QPoint(1, 0) : at + QPoint(1, 0));
+    QTest::mouseMove(target->windowHandle(), at);
+    m_lastMove = global;
+}
+
+void Storm::sendKey(QWidget *target, const Event &event)
+{
+    const KeyDef &key = Keys[std::size_t(event.key)];
+    const QString text = key.text ? QString::fromUtf16(key.text, key.key == Qt::Key_At ? 1 : -1) : typedText(event);
+    QTest::sendKeyEvent(QTest::Click, target, Qt::Key(key.key), text, key.modifiers);
+}
+
+std::optional<QString> Storm::run(const Event &event)
+{
+    ++figures.byKind[std::size_t(event.kind)];
+    QWidget *w = window(event.window);
+    if (!w || !w->isVisible()) {
+        ++figures.skipped;
+        return check(event, nullptr);
+    }
+    const Before before { h.text(), h.vars() };
+    m_text.reset();
+    m_aru.reset();
+    m_clipboard.reset();
+    ui::TextBox *field = h.field();
+    QWidget *clicked = nullptr;
+    QWidget *moved = nullptr;
+
+    switch (event.kind) {
+    case Kind::Click:
+        clicked = w->findChild<QWidget *>(event.target);
+        if (!clicked || !clicked->isVisible()) {
+            ++figures.skipped;
+            return check(event, nullptr);
+        }
+        expectClick(clicked, before);
+        QTest::mouseClick(clicked, Qt::LeftButton);
+        break;
+    case Kind::ClickAt: {
+        QWidget *under = w->childAt(event.from);
+        if (qobject_cast<ui::Button *>(under)) {
+            clicked = under;
+            expectClick(clicked, before);
+        } else if (under == field) {
+            m_aru = 1;
+        }
+        QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {}, event.from);
+        break;
+    }
+    case Kind::ClickField:
+        if (event.position >= 0)
+            h.clickFieldAt(event.position);
+        else
+            QTest::mouseClick(field, Qt::LeftButton, {}, event.from);
+        m_aru = 1;
+        break;
+    case Kind::DragField:
+        g_dragging = true;
+        QTest::mousePress(field, Qt::LeftButton, {}, event.from);
+        QTest::mouseMove(field, event.to);
+        QTest::mouseRelease(field, Qt::LeftButton, {}, event.to);
+        g_dragging = false;
+        m_aru = 1;
+        break;
+    case Kind::Move:
+        moved = w->childAt(event.from);
+        if (!moved)
+            moved = w;
+        moveTo(w, event.from);
+        break;
+    case Kind::Type:
+        sendKey(field, event);
+        break;
+    case Kind::KeyToFocus: {
+        QWidget *focus = w->focusWidget();
+        if (!focus || !focus->isVisible()) {
+            ++figures.skipped;
+            return check(event, nullptr);
+        }
+        // Space on a button clicks it.
+        if (Keys[std::size_t(event.key)].key == Qt::Key_Space && qobject_cast<ui::Button *>(focus)) {
+            clicked = focus;
+            expectClick(clicked, before);
+        }
+        sendKey(focus, event);
+        break;
+    }
+    case Kind::Commit: {
+        const QString commit = committedText(event);
+        figures.committedUnits += commit.size();
+        QInputMethodEvent commitEvent;
+        commitEvent.setCommitString(commit, event.start, event.length);
+        QCoreApplication::sendEvent(field, &commitEvent);
+        break;
+    }
+    case Kind::Preedit: {
+        const QString preedit = committedText(event);
+        QInputMethodEvent preeditEvent(preedit, { { QInputMethodEvent::Cursor, int(preedit.size()), 1, {} } });
+        QCoreApplication::sendEvent(field, &preeditEvent);
+        break;
+    }
+    case Kind::Paste: {
+        const QString pasted = pastedText(event);
+        figures.pastedUnits += pasted.size();
+        QGuiApplication::clipboard()->setText(pasted);
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_V, QString(QChar(0x16)), Qt::ControlModifier);
+        break;
+    }
+    case Kind::Close:
+        if (event.window != Keyboard)
+            m_visible[event.window] = false;
+        w->close();
+        break;
+    case Kind::RefuseClipboard:
+        h.desktop.dropNextClipboardText = true;
+        m_refuseNext = true;
+        break;
+    case Kind::Count:
+        break;
+    }
+
+    if (endsTheProgram(event, clicked)) {
+        // The test's desktop only records the end: the keyboard must be gone and the end asked for once. The storm
+        // then brings the keyboard back, as a new start would, and goes on with what it holds.
+        ++figures.ends;
+        ++m_ends;
+        if (h.keyboard().isVisible())
+            return u"end: the keyboard is still visible"_s;
+        if (h.desktop.ends != m_ends)
+            return u"end: asked for %1 times, not %2"_s.arg(h.desktop.ends).arg(m_ends);
+        h.keyboard().show();
+        h.keyboard().activateWindow();
+    }
+    return check(event, moved);
+}
+
+std::optional<QString> Storm::check(const Event &event, QWidget *moved)
+{
+    if (!g_warning.isNull())
+        return u"warning: %1"_s.arg(std::exchange(g_warning, QString()));
+    ui::TextBox *field = h.field();
+    const QString text = field->text();
+    const keyboard::KeyboardVariables &vars = h.vars();
+    const int size = int(text.size());
+
+    if (size > FieldUnits)
+        return u"length: the field holds %1 units: %2"_s.arg(size).arg(visible(text));
+    if (hasLoneSurrogate(text))
+        return u"surrogate: the field holds half a character: %1"_s.arg(visible(text));
+    if (field->maxLength() != FieldUnits)
+        return u"maximum: the field's maximum length became %1"_s.arg(field->maxLength());
+    if (vars.Aru != 0 && vars.Aru != 1)
+        return u"Aru: %1"_s.arg(vars.Aru);
+    if (vars.Kanjisu < 0 || vars.Kanjisu > MarkBound)
+        return u"Kanjisu: %1, outside 0 to %2"_s.arg(vars.Kanjisu).arg(MarkBound);
+    if (vars.Kasoru < 0 || vars.Kasoru > FieldUnits)
+        return u"Kasoru: %1, outside 0 to %2"_s.arg(vars.Kasoru).arg(FieldUnits);
+    if (vars.Jikazu < 0 || vars.Jikazu > FieldUnits)
+        return u"Jikazu: %1, outside 0 to %2"_s.arg(vars.Jikazu).arg(FieldUnits);
+    const int caret = field->cursorPosition();
+    if (caret < 0 || caret > size)
+        return u"caret: at %1 in a text of %2"_s.arg(caret).arg(size);
+    if (field->hasSelectedText()) {
+        const int start = field->selectionStart();
+        const int end = field->selectionEnd();
+        if (start < 0 || end > size || start >= end)
+            return u"selection: %1..%2 lies outside a text of %3"_s.arg(start).arg(end).arg(size);
+    }
+
+    if (m_text && text != *m_text)
+        return u"text: %1, not %2"_s.arg(visible(text), visible(*m_text));
+    if (m_aru && vars.Aru != *m_aru)
+        return u"Aru after the event: %1, not %2"_s.arg(vars.Aru).arg(*m_aru);
+    if (h.desktop.beeps != m_beeps)
+        return u"beeps: %1, not %2"_s.arg(h.desktop.beeps).arg(m_beeps);
+    if (ui::failuresReported() != m_reported)
+        return u"reports: %1 failures reported, not %2"_s.arg(ui::failuresReported()).arg(m_reported);
+    if (m_clipboard && h.desktop.clipboard != *m_clipboard)
+        return u"clipboard: %1, not %2"_s.arg(visible(h.desktop.clipboard), visible(*m_clipboard));
+
+    for (int w = 0; w < WindowCount; ++w) {
+        const QWidget *shown = window(Window(w));
+        const bool isShown = shown && shown->isVisible();
+        if (isShown != m_visible[std::size_t(w)]) {
+            return u"windows: %1 is %2, not %3"_s.arg(QLatin1String(WindowNames[std::size_t(w)]),
+                isShown ? u"visible"_s : u"hidden"_s, isShown ? u"hidden"_s : u"visible"_s);
+        }
+    }
+    for (const QWidget *top : QApplication::topLevelWidgets()) {
+        const bool ours = std::any_of(WindowNames.begin(), WindowNames.end(),
+            [&](const char *name) { return top->objectName() == QLatin1String(name); });
+        const Qt::WindowType type = top->windowType();
+        if (top->isVisible() && !ours && type != Qt::ToolTip && type != Qt::Popup)
+            return u"windows: an unexpected one is visible: %1"_s.arg(QLatin1String(top->metaObject()->className()));
+    }
+
+    // After a move onto a key, that key alone is lit (and a voiced-mark key's kana with it).
+    if (event.kind == Kind::Move && moved && moved->window() == &h.keyboard() && qobject_cast<ui::Button *>(moved)) {
+        const QString name = moved->objectName();
+        QString linked;
+        if (name.startsWith(u"cmdDaku_")) {
+            const int index = name.mid(8).toInt();
+            linked = u"cmdMoji_%1"_s.arg(index >= 15 && index <= 19 ? index + 10 : index + 5);
+        }
+        for (QWidget *control : buttons(Keyboard)) {
+            auto *key = static_cast<ui::Button *>(control);
+            const bool lit = key == moved || key->objectName() == linked;
+            const QRgb expected = !lit ? Rest : key->objectName() == u"cmdEND" ? EndLit : Lit;
+            if (key->backColor().rgb() != (expected | 0xFF000000u))
+                return u"hover: after a move onto %1, %2 has the colour %3"_s.arg(
+                    name, key->objectName(), key->backColor().name());
+        }
+    }
+    return std::nullopt;
+}
+
+struct Failure {
+    std::size_t at; // index of the event after which the check failed
+    QString what;
+};
+
+// Runs the events on a freshly started program; the first failing check, if any.
+std::optional<Failure> replay(const std::vector<Event> &events)
+{
+    Harness h;
+    Storm storm(h);
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        if (auto what = storm.run(events[i]))
+            return Failure { i, *what };
+    }
+    return std::nullopt;
+}
+
+// The failure's kind: what the failing check is about, without the figures that vary with the sequence.
+QString kindOf(const QString &what)
+{
+    return what.left(what.indexOf(u':'));
+}
+
+// Delta debugging: removes ever smaller chunks of events as long as the same kind of failure remains.
+std::vector<Event> shrink(std::vector<Event> events, const QString &kind, int seconds, int &replays)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const auto stillFails = [&](const std::vector<Event> &candidate) {
+        ++replays;
+        const std::optional<Failure> failure = replay(candidate);
+        return failure && kindOf(failure->what) == kind;
+    };
+    std::size_t chunks = 2;
+    while (events.size() >= 2 && clock.elapsed() < seconds * 1000) {
+        const std::size_t chunk = (events.size() + chunks - 1) / chunks;
+        bool removed = false;
+        for (std::size_t from = 0; from < events.size() && clock.elapsed() < seconds * 1000; from += chunk) {
+            std::vector<Event> candidate(events.begin(), events.begin() + qsizetype(from));
+            candidate.insert(
+                candidate.end(), events.begin() + qsizetype(std::min(from + chunk, events.size())), events.end());
+            if (stillFails(candidate)) {
+                // Cut after the event that now fails: nothing later matters.
+                const std::optional<Failure> failure = replay(candidate);
+                candidate.resize(failure->at + 1);
+                events = std::move(candidate);
+                chunks = std::max<std::size_t>(chunks - 1, 2);
+                removed = true;
+                break;
+            }
+        }
+        if (!removed) {
+            if (chunk == 1)
+                break;
+            chunks = std::min(chunks * 2, events.size());
+        }
+    }
+    return events;
+}
+
+quint64 seedFromEnvironment()
+{
+    bool ok = false;
+    const quint64 seed = qEnvironmentVariable("STORM_SEED").toULongLong(&ok, 0);
+    return ok ? seed : 20240607;
+}
+
+int numberFromEnvironment(const char *name, int fallback)
+{
+    bool ok = false;
+    const int value = qEnvironmentVariableIntValue(name, &ok);
+    return ok && value > 0 ? value : fallback;
+}
+
+// Events written out by hand, for the sequences the storm has found.
+Event commit(const QString &text, int start = 0, int length = 0)
+{
+    Event event;
+    event.kind = Kind::Commit;
+    event.text = text;
+    event.start = start;
+    event.length = length;
+    return event;
+}
+
+Event typed(const QString &text)
+{
+    Event event;
+    event.kind = Kind::Type;
+    event.text = text;
+    return event;
+}
+
+Event click(const QString &name, Window window = Keyboard)
+{
+    Event event;
+    event.kind = Kind::Click;
+    event.window = window;
+    event.target = name;
+    return event;
+}
+
+Event clickField(int position)
+{
+    Event event;
+    event.kind = Kind::ClickField;
+    event.position = position;
+    return event;
+}
+
+Event key(const char *name)
+{
+    Event event;
+    event.kind = Kind::Type;
+    event.key = int(std::find_if(Keys.begin(), Keys.end(), [&](const KeyDef &k) { return qstrcmp(k.name, name) == 0; })
+        - Keys.begin());
+    return event;
+}
+
+Event preedit(const QString &text)
+{
+    Event event;
+    event.kind = Kind::Preedit;
+    event.text = text;
+    return event;
+}
+
+Event clickFieldAtPixel(int x)
+{
+    Event event;
+    event.kind = Kind::ClickField;
+    event.from = QPoint(x, 20);
+    return event;
+}
+
+using Events = std::vector<Event>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Events)
+
+class StormTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { g_previousHandler = qInstallMessageHandler(quietReports); }
+    void cleanupTestCase() { qInstallMessageHandler(g_previousHandler); }
+
+    // Short sequences that once broke a check, each with the text it must leave.
+    void sequencesFoundByTheStorm_data()
+    {
+        QTest::addColumn<Events>("events");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("commit replacing past the end of a full field")
+            << Events { commit(u"換ろね漢すピぺ\u202Eぎゃ"_s), commit(u"もすふの雪ぎヲ"_s), commit(u"X"_s, 3, 2) }
+            << u"換ろね漢すピぺ\u202Eぎゃもすふの雪ぎ"_s;
+        QTest::newRow("commit replacing past the end of a short text")
+            << Events { commit(u"abc"_s), commit(u"X"_s, 5, 1) } << u"abcX"_s;
+        QTest::newRow("commit replacing before the start")
+            << Events { commit(u"abc"_s), commit(u"X"_s, -9, 7) } << u"X"_s;
+        // A key inserting at the start of 16 units that end in 𠮷: the field's own cut drops the whole 𠮷, and the
+        // length check must still see a text that was too long (notice, beep).
+        QTest::newRow("key pushing a pair past the field's end") << Events { commit(u"abcdefghijklmn\U00020BB7"_s),
+            clickField(0), click(u"cmdMoji_0"_s) } << u"あabcdefghijklmn"_s;
+        QTest::newRow("commit replacing a range the selection took with it")
+            << Events { commit(u"abcdefg"_s), key("Ctrl+A"), commit(u"X"_s, -3, 3) } << u"X"_s;
+        QTest::newRow("caret key walking into the preedit")
+            << Events { typed(u"G"_s), preedit(u"かんじ"_s), key("Right"), key("Right"), typed(u"x"_s) } << u"Gx"_s;
+        QTest::newRow("selection walking into the preedit")
+            << Events { typed(u"G"_s), preedit(u"かんじ"_s), key("Home"), key("Shift+End"), typed(u"x"_s) } << u"x"_s;
+        QTest::newRow("click into the preedit")
+            << Events { typed(u"G"_s), preedit(u"かんじかんじかんじ"_s), clickFieldAtPixel(200), typed(u"x"_s) }
+            << u"Gx"_s;
+        QTest::newRow("click past the preedit")
+            << Events { typed(u"G"_s), preedit(u"かんじ"_s), clickFieldAtPixel(500), typed(u"x"_s) } << u"Gx"_s;
+    }
+
+    void sequencesFoundByTheStorm()
+    {
+        QFETCH(Events, events);
+        QFETCH(QString, text);
+        Harness h;
+        Storm storm(h);
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            const std::optional<QString> failure = storm.run(events[i]);
+            QVERIFY2(!failure, qPrintable(u"after %1: %2"_s.arg(describe(events[i]), failure.value_or(QString()))));
+        }
+        QCOMPARE(h.text(), text);
+    }
+
+    void randomEventsKeepTheTextAndTheWindowsSound()
+    {
+        const quint64 seed = seedFromEnvironment();
+        const int count = numberFromEnvironment("STORM_EVENTS", 100000);
+        qInfo("storm: seed %llu, %d events (STORM_SEED and STORM_EVENTS change them)", seed, count);
+        g_swallowed = 0;
+
+        QElapsedTimer clock;
+        clock.start();
+        Random random(seed);
+        std::vector<Event> events;
+        events.reserve(std::size_t(count));
+        std::optional<Failure> failure;
+        Figures figures;
+        {
+            Harness h;
+            Storm storm(h);
+            for (int i = 0; i < count && !failure; ++i) {
+                events.push_back(storm.draw(random));
+                if (auto what = storm.run(events.back()))
+                    failure = Failure { events.size() - 1, *what };
+                // Let the queued repaints and activations happen now and then, as an idle event loop would.
+                if (i % 64 == 0)
+                    QCoreApplication::processEvents();
+            }
+            figures = storm.figures;
+        }
+        const qint64 elapsed = clock.elapsed();
+
+        if (failure) {
+            qWarning("storm: event %zu of seed %llu fails: %s", failure->at + 1, seed, qPrintable(failure->what));
+            events.resize(failure->at + 1);
+            int replays = 0;
+            const std::vector<Event> shortest
+                = shrink(events, kindOf(failure->what), numberFromEnvironment("STORM_SHRINK_SECONDS", 120), replays);
+            const std::optional<Failure> shown = replay(shortest);
+            QString report
+                = u"seed %1: %2 events after %3 replays show it:\n"_s.arg(seed).arg(shortest.size()).arg(replays);
+            for (std::size_t i = 0; i < shortest.size(); ++i)
+                report += u"  %1. %2\n"_s.arg(i + 1).arg(describe(shortest[i]));
+            report += u"  then: %1"_s.arg(shown ? shown->what : u"(passes when replayed alone)"_s);
+            QFAIL(qPrintable(report));
+        }
+
+        QString kinds;
+        for (int k = 0; k < int(Kind::Count); ++k)
+            kinds += u"%1 %2, "_s.arg(figures.byKind[std::size_t(k)]).arg(QLatin1String(KindNames[std::size_t(k)]));
+        kinds.chop(2);
+        qInfo("storm: %d events in %.1f s (%.0f per second), all checks held", count, double(elapsed) / 1000,
+            count * 1000.0 / double(std::max<qint64>(elapsed, 1)));
+        qInfo("storm: %s; %ld aimed at hidden windows", qPrintable(kinds), figures.skipped);
+        qInfo("storm: %ld units pasted, %ld committed; %ld overflows, %ld ends, %ld refused copies reported",
+            figures.pastedUnits, figures.committedUnits, figures.overflows, figures.ends, figures.refusedCopies);
+        QCOMPARE(g_swallowed, figures.refusedCopies);
+    }
+};
+
+QTEST_MAIN(StormTest)
+#include "tst_storm.moc"
