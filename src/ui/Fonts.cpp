@@ -3,12 +3,12 @@
 // twins of the Windows gothics; Noto Sans CJK JP is the fallback for all of them.
 #include "Fonts.h"
 
-#include <QDebug>
-#include <QFont>
-#include <QFontDatabase>
 #include <QCoreApplication>
+#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QFont>
+#include <QFontDatabase>
 
 #ifdef GOJUON_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
