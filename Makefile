@@ -7,9 +7,12 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-# Build tools, Qt, the Japanese fonts, and what the tests and the screenshots use.
+# Build tools, Qt, the Japanese fonts, and what the tests and the screenshots use; Qt's Japanese translations; the
+# desktop's validators, the screen-reader bus (AT-SPI) and dpkg-shlibdeps for the package; xcb-damage for the
+# start-up benchmark.
 PACKAGES := cmake g++ make pkg-config clang-format qt6-base-dev qt6-base-dev-tools libgl-dev \
-            fonts-noto-cjk fonts-ipafont-gothic xvfb xauth x11-utils imagemagick
+            fonts-noto-cjk fonts-ipafont-gothic xvfb xauth x11-utils imagemagick \
+            qt6-translations-l10n desktop-file-utils appstream dbus at-spi2-core dpkg-dev libxcb-damage0-dev
 
 # What the end-to-end input-method check adds: a Japanese keyboard for the X server, ibus and fcitx5 with mozc
 # and their Qt 6 plugins, a clipboard manager, and the tools that click, type and read the clipboard.
@@ -18,7 +21,7 @@ E2E_PACKAGES := xvfb x11-xkb-utils xdotool xclip dbus util-linux ibus ibus-mozc 
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test format format-check sanitize clean
+.PHONY: all deps build run test format format-check sanitize package package-check startup-bench clean
 
 all: build
 
@@ -51,6 +54,18 @@ format:
 
 format-check: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+# The Debian package (CPack, from the install rules in packaging/), written into $(BUILD).
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# Installs that package into this machine and starts the installed program.
+package-check: package
+	packaging/check-installed.sh "$$(ls -t $(BUILD)/gojuon-keyboard_*.deb | head -1)"
+
+# Start-up time and memory of the installed program (or PROGRAM=...) under Xvfb.
+startup-bench: build
+	bench/startup-bench.sh $(BUILD) $(PROGRAM)
 
 # AddressSanitizer and UndefinedBehaviorSanitizer over the whole test suite.
 sanitize:
