@@ -1,0 +1,790 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every platform operation of every handler refused in turn: the handler must stop at that step with the steps
+// before it done, report the failure once, keep the text, and leave a program that goes on working.
+//
+// Each case prepares a state, runs its handler through the real widget event and says, step by step, which
+// operation the handler performs and what that step changes. A snapshot of everything a user could see (text,
+// selection, variables, focus, windows, colours, pictures, beeps, clipboard) must then equal the state before the
+// event with exactly the completed steps applied.
+#include "Harness.h"
+#include "explain/Explanation.h"
+#include "explain/Pages.h"
+#include "ui/Platform.h"
+
+#include <QTest>
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using ui::Operation;
+
+namespace {
+
+constexpr int OperationCount = int(Operation::SetPicture) + 1;
+
+const QString Rest = u"#c0c0c0"_s;
+const QString Lit = u"#ffffff"_s;
+const QString Red = u"#ff0000"_s;
+const QString LightGreen = u"#80ff80"_s;
+
+using Snapshot = std::map<QString, QString>;
+
+struct Effect {
+    QString property;
+    QString value;
+};
+
+struct Step {
+    Operation operation;
+    std::vector<Effect> effects; // what is changed once the operation went through, until the next one
+};
+
+struct Plan {
+    QString handler; // as the failure report names it
+    std::vector<Effect> before; // what the event and the handler change before its first operation
+    std::vector<Step> steps;
+};
+
+const char *const Windows[] = { "FrmKyBod", "FrmBun3a", "FrmBun3b", "FrmBun3c", "FrmBun3d" };
+
+QWidget *window(Harness &h, int which)
+{
+    if (which == 0)
+        return &h.keyboard();
+    if (which == 4)
+        return h.explanation().noticeIfCreated();
+    return h.explanation().pageIfCreated(which);
+}
+
+QString number(qsizetype n)
+{
+    return QString::number(n);
+}
+
+QString selectionOf(const QLineEdit *field)
+{
+    return field->hasSelectedText() ? u"%1+%2"_s.arg(field->selectionStart()).arg(field->selectedText().size())
+                                    : u"caret %1"_s.arg(field->cursorPosition());
+}
+
+// Everything the handlers may change, as properties.
+Snapshot snapshot(Harness &h)
+{
+    Snapshot s;
+    ui::TextBox *field = h.field();
+    s[u"text"_s] = field->text();
+    s[u"selection"_s] = selectionOf(field);
+    s[u"field colour"_s] = field->backColor().name();
+    const keyboard::KeyboardVariables &v = h.vars();
+    s[u"MojiX"_s] = v.MojiX;
+    s[u"Kasoru"_s] = number(v.Kasoru);
+    s[u"Aru"_s] = number(v.Aru);
+    s[u"Jikazu"_s] = number(v.Jikazu);
+    s[u"Kanjisu"_s] = number(v.Kanjisu);
+    s[u"m"_s] = u"%1 %2 %3 %4 %5"_s.arg(v.m1).arg(v.m2).arg(v.m3).arg(v.m4).arg(v.m5);
+    s[u"beeps"_s] = number(h.desktop.beeps);
+    s[u"clipboard"_s] = h.desktop.clipboardCalls.join(u'|');
+    for (int w = 0; w < 5; ++w) {
+        const QString name = QLatin1String(Windows[w]);
+        auto *form = static_cast<ui::Form *>(window(h, w));
+        if (!form) {
+            s[u"window "_s + name] = u"none"_s;
+            continue;
+        }
+        s[u"window "_s + name] = form->isVisible() ? u"visible"_s : u"hidden"_s;
+        s[u"back "_s + name] = form->backColor().name();
+        s[u"focus "_s + name] = form->focusWidget() ? form->focusWidget()->objectName() : QString();
+        for (const ui::Button *button : form->findChildren<ui::Button *>())
+            s[u"colour "_s + button->objectName()] = button->backColor().name();
+        for (const ui::Picture *picture : form->findChildren<ui::Picture *>()) {
+            s[u"picture "_s + picture->objectName()] = u"%1 at %2,%3"_s.arg(
+                picture->isVisibleTo(form) ? u"shown"_s : u"hidden"_s, number(picture->x()), number(picture->y()));
+        }
+    }
+    return s;
+}
+
+// What the state must be once the first `completed` steps of the plan went through.
+Snapshot expected(Snapshot state, const Plan &plan, std::size_t completed)
+{
+    for (const Effect &effect : plan.before)
+        state[effect.property] = effect.value;
+    for (std::size_t i = 0; i < completed; ++i) {
+        for (const Effect &effect : plan.steps[i].effects)
+            state[effect.property] = effect.value;
+    }
+    return state;
+}
+
+QString differences(const Snapshot &actual, const Snapshot &wanted)
+{
+    QString found;
+    for (const auto &[property, value] : wanted) {
+        const auto it = actual.find(property);
+        const QString have = it == actual.end() ? u"(absent)"_s : it->second;
+        if (have != value)
+            found += u"\n    %1: %2, not %3"_s.arg(property, have, value);
+    }
+    for (const auto &[property, value] : actual) {
+        if (!wanted.count(property))
+            found += u"\n    %1: %2, not absent"_s.arg(property, value);
+    }
+    return found;
+}
+
+// --- Plans: each handler's steps, as its algorithm gives them ------------------------------------------------
+
+QString wholeLeft(const QString &text, int units)
+{
+    if (units >= text.size())
+        return text;
+    return text.left(text.at(units - 1).isHighSurrogate() ? units - 1 : units);
+}
+
+QString groupOf(const QString &control)
+{
+    const qsizetype underscore = control.indexOf(u'_');
+    return underscore < 0 ? control : control.left(underscore);
+}
+
+// The steps of creating a window the first time it is shown or hidden: one colour for each of its buttons; the
+// window exists, hidden, once the last went through. `created` is the window as the clean run left it.
+void createWindow(Plan &plan, int which, const Snapshot &created)
+{
+    const QString name = QLatin1String(Windows[which]);
+    std::vector<Effect> window;
+    int buttons = 0;
+    for (const auto &[property, value] : created) {
+        if (property == u"window "_s + name)
+            window.push_back({ property, u"hidden"_s });
+        else if (property.endsWith(u' ' + name) || property.startsWith(u"colour CmdBun%1"_s.arg(which))
+            || property.startsWith(u"picture ImgBun%1"_s.arg(which)))
+            window.push_back({ property, value });
+        buttons += property.startsWith(u"colour CmdBun%1"_s.arg(which));
+    }
+    for (int i = 0; i < buttons; ++i)
+        plan.steps.push_back({ Operation::SetColor, i + 1 == buttons ? window : std::vector<Effect> {} });
+}
+
+// A character key: insert at the clicked place or at the end, the length check, the selection, the focus.
+// What clicking a key of the keyboard does before its handler runs: the key takes the focus, and the field, losing
+// it, gives up its selection.
+std::vector<Effect> clickOnKey(Harness &h, const QString &key)
+{
+    std::vector<Effect> effects { { u"focus FrmKyBod"_s, key } };
+    if (h.field()->hasFocus())
+        effects.push_back({ u"selection"_s, u"caret %1"_s.arg(h.field()->cursorPosition()) });
+    return effects;
+}
+
+Plan insertion(Harness &h, const QString &key, const QString &typed, const Snapshot &created)
+{
+    const QString old = h.text();
+    const keyboard::KeyboardVariables &v = h.vars();
+    Plan plan { groupOf(key) + u"_Click"_s, clickOnKey(h, key), {} };
+    plan.before.push_back({ u"MojiX"_s, typed });
+    QString made = old + typed;
+    Step assign { Operation::SetText, {} };
+    if (v.Aru == 1) {
+        plan.before.push_back({ u"Jikazu"_s, number(old.size()) });
+        if (v.Kasoru < old.size())
+            made = old.left(v.Kasoru) + typed + old.mid(v.Kasoru);
+    }
+    const QString held = wholeLeft(made, 16);
+    const int measured = int(std::min<qsizetype>(made.size(), 16));
+    assign.effects = { { u"text"_s, held }, { u"selection"_s, u"caret 0"_s } };
+    if (v.Aru == 1 && v.Kasoru < old.size())
+        assign.effects.push_back({ u"Kasoru"_s, number(held.size()) });
+    if (v.Aru == 1)
+        assign.effects.push_back({ u"Aru"_s, u"0"_s });
+    assign.effects.push_back({ u"Jikazu"_s, number(measured) });
+    plan.steps.push_back(assign);
+    QString text = held;
+    if (measured > 15) {
+        if (!h.explanation().noticeIfCreated())
+            createWindow(plan, 4, created);
+        plan.steps.push_back({ Operation::ShowWindow, { { u"window FrmBun3d"_s, u"visible"_s } } });
+        plan.steps.push_back({ Operation::Beep, { { u"beeps"_s, number(h.desktop.beeps + 1) } } });
+        text = wholeLeft(made, 15);
+        plan.steps.push_back({ Operation::SetText, { { u"text"_s, text }, { u"selection"_s, u"caret 0"_s } } });
+    }
+    const int start = v.Kanjisu < 1 ? 0 : std::min<int>(v.Kanjisu, int(text.size()));
+    const int length = std::min<int>(measured - (v.Kanjisu < 1 ? 0 : v.Kanjisu), int(text.size()) - start);
+    plan.steps.push_back({ Operation::SetSelection, { { u"selection"_s, u"caret %1"_s.arg(start) } } });
+    plan.steps.push_back({ Operation::SetSelection,
+        { { u"selection"_s, length > 0 ? u"%1+%2"_s.arg(start).arg(length) : u"caret %1"_s.arg(start) } } });
+    plan.steps.push_back({ Operation::SetFocus, { { u"focus FrmKyBod"_s, u"Txt1"_s } } });
+    return plan;
+}
+
+// The hover reset paints all 117 keys and commands, in their array order, then the key under the pointer.
+Plan keyHover(Harness &h, const QString &key)
+{
+    Plan plan { groupOf(key) + u"_MouseMove"_s, {}, {} };
+    static const std::vector<QString> order = [&] {
+        std::vector<QString> names;
+        for (const char *group : { "cmdMoji", "cmdMojiS", "cmdDaku", "cmdKazu", "cmdKigo" }) {
+            for (int i = 0; h.keyboard().findChild<ui::Button *>(u"%1_%2"_s.arg(QLatin1String(group)).arg(i)); ++i)
+                names.push_back(u"%1_%2"_s.arg(QLatin1String(group)).arg(i));
+        }
+        for (const char *single :
+            { "cmdBun", "cmdEmoji1", "cmdEmoji2", "cmdEmoji3", "cmdSpce", "cmdCopy", "cmdClr", "cmdClrall", "cmdEND" })
+            names.push_back(QLatin1String(single));
+        return names;
+    }();
+    for (const QString &name : order)
+        plan.steps.push_back({ Operation::SetColor, { { u"colour "_s + name, Rest } } });
+    const keyboard::KeyboardVariables &v = h.vars();
+    const QString group = groupOf(key);
+    const int index = key.mid(group.size() + 1).toInt();
+    QString ms = u"%1 %2 %3 %4 %5"_s;
+    const auto hoverIndices
+        = [&](int m1, int m2, int m3, int m4, int m5) { return ms.arg(m1).arg(m2).arg(m3).arg(m4).arg(m5); };
+    if (group == u"cmdMoji")
+        plan.steps.back().effects.push_back({ u"m"_s, hoverIndices(index, v.m2, v.m3, v.m4, v.m5) });
+    if (group == u"cmdMojiS")
+        plan.steps.back().effects.push_back({ u"m"_s, hoverIndices(v.m1, index, v.m3, v.m4, v.m5) });
+    if (group == u"cmdDaku")
+        plan.steps.back().effects.push_back({ u"m"_s, hoverIndices(v.m1, v.m2, index, v.m4, v.m5) });
+    if (group == u"cmdKazu")
+        plan.steps.back().effects.push_back({ u"m"_s, hoverIndices(v.m1, v.m2, v.m3, index, v.m5) });
+    if (group == u"cmdKigo")
+        plan.steps.back().effects.push_back({ u"m"_s, hoverIndices(v.m1, v.m2, v.m3, v.m4, index) });
+    plan.steps.push_back({ Operation::SetColor, { { u"colour "_s + key, key == u"cmdEND" ? Red : Lit } } });
+    if (group == u"cmdDaku") {
+        // The kana the mark voices lights up too.
+        const int kana = index >= 15 && index <= 19 ? index + 10 : index + 5;
+        plan.steps.back().effects.push_back({ u"m"_s, hoverIndices(kana, v.m2, index, v.m4, v.m5) });
+        plan.steps.push_back({ Operation::SetColor, { { u"colour cmdMoji_%1"_s.arg(kana), Lit } } });
+    }
+    return plan;
+}
+
+// A page's three buttons back to rest, 前 次 閉, then the one under the pointer.
+std::vector<Step> pageReset(int page)
+{
+    std::vector<Step> steps;
+    for (const QChar which : { u'B', u'N', u'E' })
+        steps.push_back({ Operation::SetColor, { { u"colour CmdBun%1%2"_s.arg(page).arg(which), Rest } } });
+    return steps;
+}
+
+// The pages' ring: 前 shows the page before and hides its own, 次 the page after (page 1 hides itself first),
+// 閉 hides its own.
+Plan navigation(Harness &h, int page, QChar which, const Snapshot &created)
+{
+    const QString button = u"CmdBun%1%2"_s.arg(page).arg(which);
+    Plan plan { button + u"_Click"_s, { { u"focus "_s + QLatin1String(Windows[page]), button } }, {} };
+    const auto show = [&](int other) {
+        if (!h.explanation().pageIfCreated(other))
+            createWindow(plan, other, created);
+        plan.steps.push_back(
+            { Operation::ShowWindow, { { u"window "_s + QLatin1String(Windows[other]), u"visible"_s } } });
+    };
+    const Step hide { Operation::HideWindow, { { u"window "_s + QLatin1String(Windows[page]), u"hidden"_s } } };
+    if (which == u'B') {
+        show(page == 1 ? 3 : page - 1);
+        plan.steps.push_back(hide);
+    } else if (which == u'N' && page == 1) {
+        plan.steps.push_back(hide);
+        show(2);
+    } else if (which == u'N') {
+        show(page == 3 ? 1 : page + 1);
+        plan.steps.push_back(hide);
+    } else {
+        plan.steps.push_back(hide);
+    }
+    return plan;
+}
+
+// --- The cases ------------------------------------------------------------------------------------------------
+
+// Every run starts with the keyboard the active window, as after start-up: which window is active decides whether
+// the field gives up its selection when a key takes the focus.
+void activateKeyboard(Harness &h)
+{
+    QCoreApplication::processEvents();
+    h.keyboard().activateWindow();
+    if (!QTest::qWaitForWindowActive(&h.keyboard()))
+        qWarning("the keyboard window did not become active");
+}
+
+struct Case {
+    // Brings the program into the state the case starts from.
+    std::function<void(Harness &)> prepare;
+    // The handler's steps from that state; `created` is what the clean run left, for windows it creates.
+    std::function<Plan(Harness &, const Snapshot &created)> plan;
+    // Sends the event that runs the handler.
+    std::function<void(Harness &)> trigger;
+    // The case creates a window, which no later event can take back: every run starts a new program.
+    bool fresh = false;
+};
+
+void typeKeys(Harness &h, int count, const QString &key = u"cmdMoji_0"_s)
+{
+    for (int i = 0; i < count; ++i)
+        h.click(key);
+}
+
+// An empty field with no pending click, every window created, the notice hidden and page 1 alone visible.
+void settle(Harness &h, bool createAll = true)
+{
+    if (createAll) {
+        h.explanation().showPage(2);
+        h.explanation().showPage(3);
+        h.explanation().hidePage(2);
+        h.explanation().hidePage(3);
+        h.explanation().hideNotice();
+    }
+    h.click(u"cmdClrall"_s);
+    QCoreApplication::processEvents();
+}
+
+ui::Form &page(Harness &h, int n)
+{
+    return h.explanation().page(n);
+}
+
+QWidget *pageControl(Harness &h, int n, const QString &name)
+{
+    QWidget *control = page(h, n).findChild<QWidget *>(name);
+    if (!control)
+        qFatal("no control %s on page %d", qPrintable(name), n);
+    return control;
+}
+
+Case clickKey(const QString &key, std::function<void(Harness &)> prepare, bool fresh = false)
+{
+    return { std::move(prepare),
+        [key](Harness &h, const Snapshot &created) {
+            if (key.startsWith(u"cmdEmoji")) {
+                // A face mark goes to the end, then the length check; no selection, no focus.
+                const QString old = h.text();
+                const QString mark = h.key(key)->text();
+                const QString made = old + mark;
+                Plan plan { key + u"_Click"_s, clickOnKey(h, key), {} };
+                const int measured = int(std::min<qsizetype>(made.size(), 16));
+                plan.steps.push_back({ Operation::SetText,
+                    { { u"text"_s, wholeLeft(made, 16) }, { u"selection"_s, u"caret 0"_s },
+                        { u"Jikazu"_s, number(measured) } } });
+                if (measured > 15) {
+                    if (!h.explanation().noticeIfCreated())
+                        createWindow(plan, 4, created);
+                    plan.steps.push_back({ Operation::ShowWindow, { { u"window FrmBun3d"_s, u"visible"_s } } });
+                    plan.steps.push_back({ Operation::Beep, { { u"beeps"_s, number(h.desktop.beeps + 1) } } });
+                    plan.steps.push_back({ Operation::SetText, { { u"text"_s, wholeLeft(made, 15) } } });
+                }
+                return plan;
+            }
+            // What each key types: small kana one below the large kana of their caption, voiced one above.
+            const QString caption = h.key(key)->text();
+            QString typed = caption;
+            if (groupOf(key) == u"cmdMojiS")
+                typed = QChar(char16_t(caption.at(0).unicode() - 1));
+            if (key == u"cmdDaku_0")
+                typed = u"\u304C"_s; // が
+            if (key == u"cmdSpce")
+                typed = u"\u3000"_s;
+            return insertion(h, key, typed, created);
+        },
+        [key](Harness &h) { h.click(key); }, fresh };
+}
+
+int g_rows = 0; // rows in the table
+int g_rowsRun = 0;
+
+QTestData &row(const char *name)
+{
+    ++g_rows;
+    return QTest::newRow(name);
+}
+
+void addRows()
+{
+    QTest::addColumn<Case>("sweep");
+
+    // Character keys.
+    row("kana key, clicked place inside the text") << clickKey(u"cmdMoji_5"_s, [](Harness &h) {
+        settle(h);
+        typeKeys(h, 3);
+        h.clickFieldAt(1);
+    });
+    row("small kana at the limit, notice exists") << clickKey(u"cmdMojiS_0"_s, [](Harness &h) {
+        settle(h);
+        typeKeys(h, 15);
+    });
+    row("symbol key at the limit, notice created now") << clickKey(
+        u"cmdKigo_3"_s,
+        [](Harness &h) {
+            settle(h, false);
+            typeKeys(h, 15);
+        },
+        true);
+    row("digit key after typing: the mark selects") << clickKey(u"cmdKazu_5"_s, [](Harness &h) {
+        settle(h);
+        h.type(u"ab"_s);
+    });
+    row("voiced key") << clickKey(u"cmdDaku_0"_s, [](Harness &h) {
+        settle(h);
+        typeKeys(h, 2);
+    });
+    row("space key") << clickKey(u"cmdSpce"_s, [](Harness &h) { settle(h); });
+    row("face mark") << clickKey(u"cmdEmoji3"_s, [](Harness &h) {
+        settle(h);
+        typeKeys(h, 2);
+    });
+    row("face mark past the limit") << clickKey(u"cmdEmoji1"_s, [](Harness &h) {
+        settle(h);
+        typeKeys(h, 9);
+    });
+    row("face mark past the limit, notice created now") << clickKey(
+        u"cmdEmoji2"_s,
+        [](Harness &h) {
+            settle(h, false);
+            typeKeys(h, 12);
+        },
+        true);
+
+    // Editing commands.
+    const auto deletion = [](Harness &h, const Snapshot &created) {
+        const QString old = h.text();
+        const keyboard::KeyboardVariables &v = h.vars();
+        Plan plan { u"cmdClr_Click"_s, clickOnKey(h, u"cmdClr"_s), {} };
+        plan.before.push_back({ u"Jikazu"_s, number(old.size()) });
+        if (!old.isEmpty()) {
+            const bool inside = v.Aru == 1 && v.Kasoru < old.size();
+            const QString text = inside ? old.left(v.Kasoru) + old.mid(v.Kasoru + 1) : old.left(old.size() - 1);
+            Step assign { Operation::SetText, { { u"text"_s, text }, { u"selection"_s, u"caret 0"_s } } };
+            if (inside)
+                assign.effects.insert(
+                    assign.effects.end(), { { u"Kasoru"_s, number(text.size()) }, { u"Aru"_s, u"0"_s } });
+            plan.steps.push_back(assign);
+        }
+        if (old.size() <= 15) {
+            if (!h.explanation().noticeIfCreated())
+                createWindow(plan, 4, created);
+            plan.steps.push_back({ Operation::HideWindow, { { u"window FrmBun3d"_s, u"hidden"_s } } });
+        }
+        const Effect lowered { u"Kanjisu"_s, number(std::max(v.Kanjisu - 1, 0)) };
+        if (plan.steps.empty())
+            plan.before.push_back(lowered);
+        else
+            plan.steps.back().effects.push_back(lowered);
+        plan.steps.push_back({ Operation::SetFocus, { { u"focus FrmKyBod"_s, u"cmdCopy"_s } } });
+        return plan;
+    };
+    const auto clickClr = [](Harness &h) { h.click(u"cmdClr"_s); };
+    row("delete inside the text, notice shown") << Case { [](Harness &h) {
+                                                             settle(h);
+                                                             typeKeys(h, 14);
+                                                             h.field()->end(false);
+                                                             h.type(u"x"_s);
+                                                             h.explanation().showNotice();
+                                                             h.clickFieldAt(3);
+                                                         },
+        deletion, clickClr };
+    row("delete from 16 typed characters") << Case { [](Harness &h) {
+                                                        settle(h);
+                                                        typeKeys(h, 15);
+                                                        h.field()->end(false);
+                                                        h.type(u"x"_s);
+                                                    },
+        deletion, clickClr };
+    row("delete from an empty text, notice created now") << Case { [](Harness &h) {
+                                                                      settle(h, false);
+                                                                      h.type(u"ab"_s);
+                                                                      h.field()->clear();
+                                                                  },
+        deletion, clickClr, true };
+    row("clear") << Case { [](Harness &h) {
+                              settle(h);
+                              h.type(u"ab"_s);
+                              typeKeys(h, 2);
+                          },
+        [](Harness &h, const Snapshot &) {
+            std::vector<Effect> before = clickOnKey(h, u"cmdClrall"_s);
+            before.insert(before.end(), { { u"Jikazu"_s, u"0"_s }, { u"Kanjisu"_s, u"0"_s } });
+            return Plan { u"cmdClrall_Click"_s, before,
+                { { Operation::SetText, { { u"text"_s, QString() }, { u"selection"_s, u"caret 0"_s } } },
+                    { Operation::SetFocus, { { u"focus FrmKyBod"_s, u"Txt1"_s } } } } };
+        },
+        [](Harness &h) { h.click(u"cmdClrall"_s); } };
+    const auto copy = [](Harness &h, const Snapshot &created) {
+        QStringList calls = h.desktop.clipboardCalls;
+        Plan plan { u"cmdCopy_Click"_s, clickOnKey(h, u"cmdCopy"_s), {} };
+        calls << u"clear"_s;
+        plan.steps.push_back({ Operation::ClipboardClear, { { u"clipboard"_s, calls.join(u'|') } } });
+        calls << u"set:"_s + h.text();
+        plan.steps.push_back({ Operation::ClipboardSetText, { { u"clipboard"_s, calls.join(u'|') } } });
+        if (!h.explanation().pageIfCreated(3))
+            createWindow(plan, 3, created);
+        plan.steps.push_back({ Operation::ShowWindow, { { u"window FrmBun3c"_s, u"visible"_s } } });
+        plan.steps.push_back({ Operation::SetFocus, { { u"focus FrmKyBod"_s, u"Txt1"_s } } });
+        return plan;
+    };
+    const auto clickCopy = [](Harness &h) { h.click(u"cmdCopy"_s); };
+    row("copy") << Case { [](Harness &h) {
+                             settle(h);
+                             typeKeys(h, 3);
+                         },
+        copy, clickCopy };
+    row("copy, page 3 created now") << Case { [](Harness &h) {
+                                                 settle(h, false);
+                                                 typeKeys(h, 3);
+                                             },
+        copy, clickCopy, true };
+    const auto explain = [](Harness &h, const Snapshot &created) {
+        Plan plan { u"cmdBun_Click"_s, clickOnKey(h, u"cmdBun"_s), {} };
+        if (!h.explanation().pageIfCreated(2))
+            createWindow(plan, 2, created);
+        plan.steps.push_back({ Operation::ShowWindow, { { u"window FrmBun3b"_s, u"visible"_s } } });
+        return plan;
+    };
+    row("explanation") << Case { [](Harness &h) { settle(h); }, explain, [](Harness &h) { h.click(u"cmdBun"_s); } };
+    row("explanation, page 2 created now")
+        << Case { [](Harness &h) { settle(h, false); }, explain, [](Harness &h) { h.click(u"cmdBun"_s); }, true };
+
+    // Hover highlighting on the keyboard: one key of each group and every command.
+    for (const char *key : { "cmdMoji_7", "cmdMojiS_3", "cmdDaku_16", "cmdKazu_9", "cmdKigo_12", "cmdBun", "cmdEmoji1",
+             "cmdEmoji2", "cmdEmoji3", "cmdSpce", "cmdCopy", "cmdClr", "cmdClrall", "cmdEND" }) {
+        const QString name = QLatin1String(key);
+        row(qPrintable(u"pointer onto "_s + name))
+            << Case { [name](Harness &h) { h.moveOnto(h.key(name == u"cmdKazu_9" ? u"cmdMoji_0"_s : u"cmdKazu_0"_s)); },
+                   [name](Harness &h, const Snapshot &) { return keyHover(h, name); },
+                   [name](Harness &h) { h.moveOnto(h.key(name)); } };
+    }
+    row("pointer onto the keyboard's surface") << Case { [](Harness &h) { h.moveOnto(h.key(u"cmdMoji_0"_s)); },
+        [](Harness &, const Snapshot &) {
+            return Plan { u"Form_MouseMove"_s, {},
+                { { Operation::SetColor, { { u"back FrmKyBod"_s, LightGreen } } } } };
+        },
+        [](Harness &h) { h.moveOnto(&h.keyboard(), QPoint(2, 2)); } };
+    row("pointer onto the field") << Case { [](Harness &h) { h.moveOnto(h.key(u"cmdMoji_0"_s)); },
+        [](Harness &, const Snapshot &) {
+            return Plan { u"Txt1_MouseMove"_s, {}, { { Operation::SetColor, { { u"field colour"_s, Lit } } } } };
+        },
+        [](Harness &h) { h.moveOnto(h.field()); } };
+
+    // The pages: every button of the ring, its highlighting, and the controls that only reset the buttons.
+    for (int n = 1; n <= 3; ++n) {
+        for (const QChar which : { u'B', u'N', u'E' }) {
+            const QString button = u"CmdBun%1%2"_s.arg(n).arg(which);
+            row(qPrintable(button + u" click"_s)) << Case { [n](Harness &h) {
+                                                               settle(h);
+                                                               h.explanation().hidePage(1);
+                                                               h.explanation().showPage(n);
+                                                           },
+                [n, which](Harness &h, const Snapshot &created) { return navigation(h, n, which, created); },
+                [n, button](Harness &h) { QTest::mouseClick(pageControl(h, n, button), Qt::LeftButton); } };
+            row(qPrintable(u"pointer onto "_s + button))
+                << Case { [n, which](Harness &h) {
+                             settle(h);
+                             h.explanation().showPage(n);
+                             h.moveOnto(
+                                 pageControl(h, n, u"CmdBun%1%2"_s.arg(n).arg(QChar(which == u'B' ? u'E' : u'B'))));
+                         },
+                       [n, button](Harness &, const Snapshot &) {
+                           Plan plan { button + u"_MouseMove"_s, {}, pageReset(n) };
+                           plan.steps.push_back({ Operation::SetColor, { { u"colour "_s + button, Lit } } });
+                           return plan;
+                       },
+                       [n, button](Harness &h) { h.moveOnto(pageControl(h, n, button)); } };
+        }
+    }
+    row("page 1 next, page 2 created now") << Case { [](Harness &h) { settle(h, false); },
+        [](Harness &h, const Snapshot &created) { return navigation(h, 1, u'N', created); },
+        [](Harness &h) { QTest::mouseClick(pageControl(h, 1, u"CmdBun1N"_s), Qt::LeftButton); }, true };
+    const auto resetOnly = [](int n, const QString &control, bool click) {
+        return Case { [n](Harness &h) {
+                         settle(h);
+                         h.explanation().showPage(n);
+                         h.moveOnto(pageControl(h, n, u"CmdBun%1N"_s.arg(n)));
+                     },
+            [n, control, click](Harness &, const Snapshot &) {
+                const QString group = control.left(control.indexOf(u'_'));
+                return Plan { group + (click ? u"_Click"_s : u"_MouseMove"_s), {}, pageReset(n) };
+            },
+            [n, control, click](Harness &h) {
+                QWidget *target = pageControl(h, n, control);
+                if (click)
+                    QTest::mouseClick(target, Qt::LeftButton);
+                else
+                    h.moveOnto(target);
+            },
+            n == 1 };
+    };
+    row("click on page 1's first picture") << resetOnly(1, u"ImgBun1a_0"_s, true);
+    row("pointer onto ImgBun2a") << resetOnly(2, u"ImgBun2a"_s, false);
+    row("pointer onto ImgBun2b") << resetOnly(2, u"ImgBun2b"_s, false);
+    row("pointer onto lblBun2a") << resetOnly(2, u"lblBun2a"_s, false);
+    row("pointer onto lblBun2b") << resetOnly(2, u"lblBun2b"_s, false);
+    row("pointer onto ImgBun3") << resetOnly(3, u"ImgBun3"_s, false);
+    row("pointer onto lblBun3b") << resetOnly(3, u"lblBun3b"_s, false);
+    row("pointer onto page 1's second picture") << Case { [](Harness &h) {
+                                                             settle(h);
+                                                             h.moveOnto(&page(h, 1), QPoint(2, 2));
+                                                             h.moveOnto(pageControl(h, 1, u"CmdBun1N"_s));
+                                                         },
+        [](Harness &, const Snapshot &) {
+            return Plan { u"ImgBun1b_MouseMove"_s, {}, pageReset(1) };
+        },
+        [](Harness &h) { h.moveOnto(pageControl(h, 1, u"ImgBun1b_1"_s)); } };
+    row("page 1's change of look") << Case { [](Harness &h) {
+                                                settle(h);
+                                                h.moveOnto(pageControl(h, 1, u"CmdBun1B"_s));
+                                            },
+        [](Harness &h, const Snapshot &) {
+            const QWidget *second = pageControl(h, 1, u"ImgBun1b_1"_s);
+            const QString at = u"%1,%2"_s.arg(second->x()).arg(second->y());
+            const QWidget *first = pageControl(h, 1, u"ImgBun1a_0"_s);
+            const QString firstAt = u"%1,%2"_s.arg(first->x()).arg(first->y());
+            return Plan { u"Form_MouseMove"_s, {},
+                { { Operation::SetColor, { { u"back FrmBun3a"_s, LightGreen } } },
+                    { Operation::SetPicture, { { u"picture ImgBun1a_0"_s, u"hidden at "_s + firstAt } } },
+                    { Operation::SetPicture, { { u"picture ImgBun1b_1"_s, u"shown at "_s + at } } },
+                    { Operation::SetPicture, { { u"picture ImgBun1b_1"_s, u"shown at 420,10"_s } } } } };
+        },
+        [](Harness &h) { h.moveOnto(&page(h, 1), QPoint(2, 2)); }, true };
+    row("the notice's close button") << Case { [](Harness &h) {
+                                                  settle(h);
+                                                  typeKeys(h, 16);
+                                              },
+        [](Harness &, const Snapshot &) {
+            return Plan { u"CmdBun4E_Click"_s, { { u"focus FrmBun3d"_s, u"CmdBun4E"_s } },
+                { { Operation::HideWindow, { { u"window FrmBun3d"_s, u"hidden"_s } } } } };
+        },
+        [](Harness &h) {
+            QTest::mouseClick(h.explanation().notice().findChild<QWidget *>(u"CmdBun4E"_s), Qt::LeftButton);
+        } };
+}
+
+// The failure reports, caught so that each can be checked.
+QStringList g_reports;
+QtMessageHandler g_previous = nullptr;
+
+void catchReports(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(u"gojuon-keyboard: "_s) && message.contains(u" stopped: "_s)) {
+        g_reports << message;
+        return;
+    }
+    g_previous(type, context, message);
+}
+
+int g_pairs = 0;
+std::array<int, OperationCount> g_byOperation {};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Case)
+
+class FaultsTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { g_previous = qInstallMessageHandler(catchReports); }
+
+    void everyStepRefusedInTurn_data() { addRows(); }
+
+    void everyStepRefusedInTurn()
+    {
+        QFETCH(Case, sweep);
+        ++g_rowsRun;
+        std::unique_ptr<Harness> h = std::make_unique<Harness>();
+
+        // A first run shows the windows the handler creates, as they look when first made.
+        sweep.prepare(*h);
+        sweep.trigger(*h);
+        const Snapshot created = snapshot(*h);
+
+        // A clean run performs exactly the planned steps, with all their effects.
+        if (sweep.fresh)
+            h = std::make_unique<Harness>();
+        sweep.prepare(*h);
+        activateKeyboard(*h);
+        Snapshot before = snapshot(*h);
+        Plan plan = sweep.plan(*h, created);
+        g_reports.clear();
+        const int checkedBefore = ui::FaultHook::operationsChecked();
+        sweep.trigger(*h);
+        const int steps = ui::FaultHook::operationsChecked() - checkedBefore;
+        QCOMPARE(steps, int(plan.steps.size()));
+        QVERIFY2(g_reports.isEmpty(), qPrintable(g_reports.join(u'\n')));
+        const QString cleanDifferences = differences(snapshot(*h), expected(before, plan, plan.steps.size()));
+        QVERIFY2(cleanDifferences.isEmpty(), qPrintable(u"clean run:"_s + cleanDifferences));
+
+        for (int k = 0; k < steps; ++k) {
+            if (sweep.fresh)
+                h = std::make_unique<Harness>();
+            sweep.prepare(*h);
+            activateKeyboard(*h);
+            before = snapshot(*h);
+            plan = sweep.plan(*h, created);
+            const Step &refused = plan.steps[std::size_t(k)];
+            const QString where = u"%1, step %2 of %3 (%4)"_s.arg(plan.handler)
+                                      .arg(k + 1)
+                                      .arg(steps)
+                                      .arg(QLatin1String(ui::operationName(refused.operation)));
+            g_reports.clear();
+            const int reported = ui::failuresReported();
+            const int checked = ui::FaultHook::operationsChecked();
+            ui::FaultHook::armAny(k);
+            sweep.trigger(*h);
+
+            // Stopped at that step, and reported once, naming the handler and the operation.
+            QVERIFY2(!ui::FaultHook::armed(), qPrintable(where + u": the step was never reached"_s));
+            QVERIFY2(ui::FaultHook::operationsChecked() - checked == k + 1,
+                qPrintable(where + u": %1 operations ran"_s.arg(ui::FaultHook::operationsChecked() - checked)));
+            QVERIFY2(ui::failuresReported() == reported + 1 && g_reports.size() == 1,
+                qPrintable(where + u": reported %1 times"_s.arg(ui::failuresReported() - reported)));
+            const QString report
+                = u"%1 stopped: could not %2"_s.arg(plan.handler, QLatin1String(ui::operationName(refused.operation)));
+            QVERIFY2(g_reports.first().contains(report), qPrintable(where + u": "_s + g_reports.first()));
+
+            // The steps before it done, none after it.
+            const Snapshot after = snapshot(*h);
+            const QString found = differences(after, expected(before, plan, std::size_t(k)));
+            QVERIFY2(found.isEmpty(), qPrintable(where + found));
+
+            // The text is the one before or one a completed step made, never anything else.
+            QStringList madeTexts { before.at(u"text"_s) };
+            for (int i = 0; i < k; ++i) {
+                for (const Effect &effect : plan.steps[std::size_t(i)].effects) {
+                    if (effect.property == u"text")
+                        madeTexts << effect.value;
+                }
+            }
+            QVERIFY2(madeTexts.contains(after.at(u"text"_s)), qPrintable(where + u": the text was lost"_s));
+
+            // The program goes on: the next key works.
+            h->click(u"cmdClrall"_s);
+            h->click(u"cmdMoji_1"_s);
+            QVERIFY2(h->text() == u"い"_s && ui::failuresReported() == reported + 1,
+                qPrintable(where + u": the next key did not work"_s));
+            ++g_pairs;
+            ++g_byOperation[std::size_t(refused.operation)];
+        }
+    }
+
+    void cleanupTestCase()
+    {
+        qInstallMessageHandler(g_previous);
+        QString byOperation;
+        for (int op = 0; op < OperationCount; ++op) {
+            byOperation += u"%1 %2, "_s.arg(g_byOperation[std::size_t(op)])
+                               .arg(QLatin1String(ui::operationName(Operation(op))));
+        }
+        byOperation.chop(2);
+        qInfo("faults: %d (handler, step) pairs refused and survived: %s", g_pairs, qPrintable(byOperation));
+        // Every kind of platform operation was refused somewhere, when the whole table ran.
+        if (g_rowsRun == g_rows) {
+            for (int op = 0; op < OperationCount; ++op)
+                QVERIFY2(g_byOperation[std::size_t(op)] > 0, ui::operationName(Operation(op)));
+        }
+    }
+};
+
+QTEST_MAIN(FaultsTest)
+#include "tst_faults.moc"
