@@ -69,6 +69,13 @@ bool registerFonts()
     QFont::insertSubstitutions(FacePGothic.toString(), { IpaPGothic, Noto });
     QFont::insertSubstitutions(FaceGothic.toString(), { IpaGothic, Noto });
 
+    // The pages, the labels and the symbol keys use the gothic faces; without one, their kana come from whatever
+    // face fontconfig finds for them (the bundled rounded one, if nothing else).
+    if (!QFontDatabase::hasFamily(IpaPGothic) && !QFontDatabase::hasFamily(IpaGothic)
+        && !QFontDatabase::hasFamily(Noto))
+        qWarning("gojuon-keyboard: no Japanese gothic face (IPAPGothic, IPAGothic or Noto Sans CJK JP) is installed; "
+                 "the texts use another face. Install fonts-ipafont-gothic or fonts-noto-cjk.");
+
     const QStringList families = QFontDatabase::families(QFontDatabase::Japanese);
     if (families.isEmpty()) {
         qWarning("gojuon-keyboard: no Japanese font is installed; kana may not display. Install fonts-noto-cjk.");

@@ -7,6 +7,7 @@
 #include "TextBox.h"
 
 #include <QCursor>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
@@ -24,9 +25,15 @@ namespace {
 // decoder that format needs: a guess loads every image plugin on the system to ask each whether it can read the file.
 QImage resourceImage(const QString &name)
 {
-    QImageReader reader(QLatin1Char(':') + name, QFileInfo(name).suffix().toLatin1());
+    QFile file(QLatin1Char(':') + name);
+    QImageReader reader(&file, QFileInfo(name).suffix().toLatin1());
     reader.setAutoDetectImageFormat(false);
-    return reader.read();
+    const QImage image = file.open(QIODevice::ReadOnly) ? reader.read() : QImage();
+    if (image.isNull()) {
+        qWarning("gojuon-keyboard: the image %s could not be read (%s); the windows do without it.", qPrintable(name),
+            qPrintable(file.isOpen() ? reader.errorString() : file.errorString()));
+    }
+    return image;
 }
 
 constexpr int PointerSize = 32;
@@ -66,6 +73,8 @@ QCursor toQCursor(Pointer pointer, qreal devicePixelRatio)
     // ratios scale the nearer drawing.
     const bool fine = devicePixelRatio > 1;
     QImage image = resourceImage(name + (fine ? QStringLiteral("@2x.png") : QStringLiteral(".png")));
+    if (image.isNull())
+        return QCursor(Qt::ArrowCursor); // the standard pointer stands in
     const int side = qRound(PointerSize * devicePixelRatio);
     if (image.width() != side)
         image = image.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
