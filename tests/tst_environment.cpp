@@ -1,0 +1,298 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A hostile environment: no display, no Japanese font, images that cannot be read, a clipboard that will not take
+// the text. Each must give a clear message and either a program that goes on or a plain failure status with one
+// line of reason, never a crash; and a run from start-up to 終 must leak nothing of the program's own.
+//
+// Some cases need a process of their own: this binary runs itself with --child and a scenario.
+#include "Harness.h"
+#include "explain/Explanation.h"
+#include "ui/Desktop.h"
+#include "ui/Fonts.h"
+#include "ui/Platform.h"
+#include "ui/Translations.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/lsan_interface.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// --- The child's scenarios ------------------------------------------------------------------------------------
+
+// What the program's main does, then a user's few clicks and 終; prints what it found about the fonts.
+int runProgram(QApplication &application)
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+    ui::registerFonts();
+    ui::installQtTranslation();
+    ui::QtDesktop desktop;
+    keyboard::KeyboardApp program(desktop);
+    program.start();
+    QTimer::singleShot(0, &application, [&] {
+        QWidget &keyboard = program.keyboard();
+        for (const char *key : { "cmdMoji_0", "cmdMoji_5", "cmdDaku_0", "cmdCopy", "cmdBun", "cmdMoji_1" })
+            QTest::mouseClick(keyboard.findChild<QWidget *>(QLatin1String(key)), Qt::LeftButton);
+        for (const QStringView face : { ui::FaceRoundedGothic, ui::FacePGothic, ui::FaceGothic }) {
+            const QFont font(face.toString());
+            std::printf("face %s: %s, kana %s\n", qPrintable(face.toString()), qPrintable(QFontInfo(font).family()),
+                QFontMetrics(font).inFontUcs4(0x3042) ? "drawn" : "missing");
+        }
+        std::printf("text %s\n", qPrintable(keyboard.findChild<QLineEdit *>(u"Txt1"_s)->text()));
+        std::fflush(stdout);
+        QTest::mouseClick(keyboard.findChild<QWidget *>(u"cmdEND"_s), Qt::LeftButton);
+    });
+    return QApplication::exec();
+}
+
+#ifdef __SANITIZE_ADDRESS__
+// A leak of the program's own kind, made where the program makes its objects: inside an event that Qt delivers.
+// The suppressions for the libraries' leaks must not hide it.
+Q_NEVER_INLINE void deliberateLeak()
+{
+    auto *orphan = new ui::TextBox;
+    orphan->setText(u"leaked"_s);
+    orphan = nullptr;
+}
+#endif
+
+int runChild(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    const QByteArray scenario = argv[2];
+    if (scenario == "program")
+        return runProgram(application);
+#ifdef __SANITIZE_ADDRESS__
+    if (scenario == "leak") {
+        QTimer::singleShot(0, &application, [] {
+            deliberateLeak();
+            QCoreApplication::quit();
+        });
+        QApplication::exec();
+        return __lsan_do_recoverable_leak_check() ? 3 : 0;
+    }
+#endif
+    std::fprintf(stderr, "unknown scenario %s\n", scenario.constData());
+    return 2;
+}
+
+// --- Running a process ----------------------------------------------------------------------------------------
+
+struct Run {
+    QProcess::ExitStatus status;
+    int code;
+    QString out;
+    QString err;
+};
+
+Run run(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return { process.exitStatus(), process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+        QString::fromLocal8Bit(process.readAllStandardError()) };
+}
+
+// This binary's child, under a virtual X server when there is one, as the program meets a desktop; else offscreen.
+Run runSelf(const QString &scenario, QProcessEnvironment environment = QProcessEnvironment::systemEnvironment())
+{
+    const QString self = QCoreApplication::applicationFilePath();
+    const QString xvfb = QStandardPaths::findExecutable(u"xvfb-run"_s);
+    if (xvfb.isEmpty() || QStandardPaths::findExecutable(u"Xvfb"_s).isEmpty()) {
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        return run(self, { u"--child"_s, scenario }, environment);
+    }
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    return run(xvfb, { u"-a"_s, u"-s"_s, u"-screen 0 1280x1024x24"_s, self, u"--child"_s, scenario }, environment);
+}
+
+QString program()
+{
+    return qEnvironmentVariable("GOJUON_PROGRAM");
+}
+
+// The failure reports and warnings of the program, caught.
+QStringList g_messages;
+QtMessageHandler g_previous = nullptr;
+
+void catchMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(u"gojuon-keyboard: "_s)) {
+        g_messages << message;
+        return;
+    }
+    g_previous(type, context, message);
+}
+
+} // namespace
+
+class EnvironmentTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { g_previous = qInstallMessageHandler(catchMessages); }
+    void cleanupTestCase() { qInstallMessageHandler(g_previous); }
+    void init() { g_messages.clear(); }
+
+    void noDisplayEndsWithOneLine_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<QString>("display");
+        QTest::newRow("X11, no DISPLAY") << u"xcb"_s << QString();
+        QTest::newRow("X11, a display nobody serves") << u"xcb"_s << u":79"_s;
+        QTest::newRow("Wayland, no WAYLAND_DISPLAY") << u"wayland"_s << QString();
+        QTest::newRow("a platform that does not exist") << u"nonesuch"_s << QString();
+    }
+
+    void noDisplayEndsWithOneLine()
+    {
+        QFETCH(QString, platform);
+        QFETCH(QString, display);
+        if (program().isEmpty())
+            QSKIP("GOJUON_PROGRAM does not name the program");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"DISPLAY"_s);
+        environment.remove(u"WAYLAND_DISPLAY"_s);
+        environment.insert(u"QT_QPA_PLATFORM"_s, platform);
+        if (!display.isEmpty())
+            environment.insert(u"DISPLAY"_s, display);
+        const Run result = run(program(), {}, environment);
+        QCOMPARE(result.status, QProcess::NormalExit); // not killed by abort
+        QCOMPARE(result.code, 1);
+        const QStringList lines = result.err.trimmed().split(u'\n');
+        QVERIFY2(lines.size() == 1, qPrintable(result.err));
+        QVERIFY2(lines.first().startsWith(u"gojuon-keyboard: cannot open its windows: "_s), qPrintable(result.err));
+    }
+
+    void noJapaneseFontStillRuns()
+    {
+        // Only DejaVu: no Japanese face but the rounded one the program brings itself.
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QFile config(folder.filePath(u"fonts.conf"_s));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(
+            QStringLiteral("<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n"
+                           "<fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir><cachedir>%1</cachedir>"
+                           "</fontconfig>\n")
+                .arg(folder.filePath(u"cache"_s))
+                .toUtf8());
+        config.close();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"FONTCONFIG_FILE"_s, config.fileName());
+        const Run result = runSelf(u"program"_s, environment);
+        QVERIFY2(result.status == QProcess::NormalExit && result.code == 0, qPrintable(result.err));
+        QVERIFY2(result.err.contains(u"gojuon-keyboard: no Japanese gothic face"_s), qPrintable(result.err));
+        QVERIFY2(result.out.contains(u"text あかがい"_s), qPrintable(result.out));
+        // Kana are still drawn, with the face the program brings.
+        QVERIFY2(!result.out.contains(u"kana missing"_s), qPrintable(result.out));
+    }
+
+    void unreadableImagesLeaveThePointerStandard()
+    {
+        // The program's images gone from its resources, as when a decoder is missing.
+        Q_CLEANUP_RESOURCE(pictures);
+        const auto restore = qScopeGuard([] { Q_INIT_RESOURCE(pictures); });
+        Harness h;
+        QVERIFY2(g_messages.filter(u"the image cursor-ring.png could not be read"_s).size() == 1,
+            qPrintable(g_messages.join(u'\n')));
+        QVERIFY(!g_messages.filter(u"the image ImgBun1a.jpg could not be read"_s).isEmpty());
+        QCOMPARE(h.keyboard().cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(h.field()->cursor().shape(), Qt::ArrowCursor);
+        h.click(u"cmdMoji_0"_s);
+        h.click(u"cmdBun"_s);
+        h.click(u"cmdCopy"_s);
+        QCOMPARE(h.text(), u"あ"_s);
+        QVERIFY(h.explanation().page(3).isVisible());
+        QCOMPARE(ui::failuresReported(), 0);
+    }
+
+    void refusedClipboardKeepsTheText()
+    {
+        // Another program takes the clipboard back the moment the keyboard puts its text there.
+        ui::QtDesktop desktop;
+        keyboard::KeyboardApp program(desktop);
+        program.start();
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        bool refusing = true;
+        bool inside = false;
+        QObject guard;
+        QObject::connect(clipboard, &QClipboard::dataChanged, &guard, [&] {
+            if (refusing && !inside && !clipboard->text().isEmpty()) {
+                inside = true;
+                clipboard->clear();
+                inside = false;
+            }
+        });
+        QWidget &keyboard = program.keyboard();
+        const auto click = [&](const char *key) {
+            QTest::mouseClick(keyboard.findChild<QWidget *>(QLatin1String(key)), Qt::LeftButton);
+        };
+        click("cmdMoji_0");
+        click("cmdMoji_1");
+        const int reported = ui::failuresReported();
+        click("cmdCopy");
+        QCOMPARE(ui::failuresReported(), reported + 1);
+        QCOMPARE(g_messages,
+            QStringList { u"gojuon-keyboard: cmdCopy_Click stopped: could not put text on the clipboard: the clipboard "
+                          "did not take the text; the text is kept."_s });
+        QCOMPARE(keyboard.findChild<QLineEdit *>(u"Txt1"_s)->text(), u"あい"_s);
+        QVERIFY(!program.explanation().pageIfCreated(3));
+        // Once the clipboard takes text again, the same click copies.
+        refusing = false;
+        click("cmdCopy");
+        QCOMPARE(clipboard->text(), u"あい"_s);
+        QVERIFY(program.explanation().page(3).isVisible());
+    }
+
+    void startUpToEndLeaksNothing()
+    {
+        // Under LeakSanitizer (the sanitizer build) a leak makes the child fail; elsewhere this is a plain run.
+        const Run result = runSelf(u"program"_s);
+        QVERIFY2(!result.err.contains(u"LeakSanitizer"_s), qPrintable(result.err));
+        QVERIFY2(result.status == QProcess::NormalExit && result.code == 0, qPrintable(result.err));
+        QVERIFY2(result.out.contains(u"text あかがい"_s), qPrintable(result.out));
+    }
+
+    void leakSuppressionsDoNotHideTheProgramsLeaks()
+    {
+#ifdef __SANITIZE_ADDRESS__
+        if (!qEnvironmentVariable("ASAN_OPTIONS").contains(u"detect_leaks=1"_s))
+            QSKIP("LeakSanitizer is off (ASAN_OPTIONS has no detect_leaks=1)");
+        const Run result = runSelf(u"leak"_s);
+        QVERIFY2(result.code != 0, qPrintable(result.err));
+        QVERIFY2(result.err.contains(u"LeakSanitizer: detected memory leaks"_s), qPrintable(result.err));
+        QVERIFY2(result.err.contains(u"deliberateLeak"_s), qPrintable(result.err));
+#else
+        QSKIP("not built with AddressSanitizer");
+#endif
+    }
+};
+
+int main(int argc, char **argv)
+{
+    if (argc >= 3 && qstrcmp(argv[1], "--child") == 0)
+        return runChild(argc, argv);
+    QApplication application(argc, argv);
+    EnvironmentTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_environment.moc"
