@@ -140,6 +140,8 @@ QString wholeLeft(const QString &text, int units)
 {
     if (units >= text.size())
         return text;
+    if (units <= 0)
+        return {};
     return text.left(text.at(units - 1).isHighSurrogate() ? units - 1 : units);
 }
 
