@@ -21,7 +21,7 @@ E2E_PACKAGES := xvfb x11-xkb-utils xdotool xclip dbus util-linux ibus ibus-mozc 
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test format format-check sanitize package package-check startup-bench clean
+.PHONY: all deps build run test format format-check sanitize leaks package package-check startup-bench clean
 
 all: build
 
@@ -67,9 +67,21 @@ package-check: package
 startup-bench: build
 	bench/startup-bench.sh $(BUILD) $(PROGRAM)
 
-# AddressSanitizer and UndefinedBehaviorSanitizer over the whole test suite.
+# AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer (part of gcc's AddressSanitizer) over the whole
+# test suite; the event storm runs 50,000 events there. tests/lsan.supp suppresses the leaks inside libdbus and
+# fontconfig, never the program's own.
+SANITIZER_OPTIONS := ASAN_OPTIONS=detect_leaks=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
 sanitize:
-	$(MAKE) test BUILD=build-sanitize BUILD_TYPE=Debug CMAKE_FLAGS=-DGOJUON_SANITIZE=ON
+	$(SANITIZER_OPTIONS) $(MAKE) test BUILD=build-sanitize BUILD_TYPE=Debug CMAKE_FLAGS=-DGOJUON_SANITIZE=ON
+
+# LeakSanitizer alone, in the sanitizer build: the program from start-up to 終 under a virtual X server leaks
+# nothing of its own, and a deliberate leak still shows past the suppressions.
+leaks:
+	$(MAKE) build BUILD=build-sanitize BUILD_TYPE=Debug CMAKE_FLAGS=-DGOJUON_SANITIZE=ON
+	cd build-sanitize && $(SANITIZER_OPTIONS) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -R tst_environment
 
 clean:
 	rm -rf $(BUILD) build-sanitize

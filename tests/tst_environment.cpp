@@ -21,10 +21,6 @@
 #include <QTest>
 #include <QTimer>
 
-#ifdef __SANITIZE_ADDRESS__
-#include <sanitizer/lsan_interface.h>
-#endif
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -61,9 +57,8 @@ int runProgram(QApplication &application)
 // The suppressions for the libraries' leaks must not hide it.
 Q_NEVER_INLINE void deliberateLeak()
 {
-    auto *orphan = new ui::TextBox;
-    orphan->setText(u"leaked"_s);
-    orphan = nullptr;
+    auto *orphan = new explain::Explanation;
+    std::printf("leaking %p\n", static_cast<void *>(orphan));
 }
 #endif
 
@@ -79,8 +74,7 @@ int runChild(int argc, char **argv)
             deliberateLeak();
             QCoreApplication::quit();
         });
-        QApplication::exec();
-        return __lsan_do_recoverable_leak_check() ? 3 : 0;
+        return QApplication::exec(); // LeakSanitizer reports at the exit
     }
 #endif
     std::fprintf(stderr, "unknown scenario %s\n", scenario.constData());
@@ -113,6 +107,13 @@ Run run(const QString &program, const QStringList &arguments, const QProcessEnvi
 Run runSelf(const QString &scenario, QProcessEnvironment environment = QProcessEnvironment::systemEnvironment())
 {
     const QString self = QCoreApplication::applicationFilePath();
+#ifdef __SANITIZE_ADDRESS__
+    // Leaks are looked for, with whole stacks (the libraries have no frame pointers), past the libraries' own.
+    environment.insert(
+        u"ASAN_OPTIONS"_s, environment.value(u"ASAN_OPTIONS"_s) + u":detect_leaks=1:fast_unwind_on_malloc=0"_s);
+    environment.insert(
+        u"LSAN_OPTIONS"_s, u"suppressions=%1:print_suppressions=0"_s.arg(QStringLiteral(GOJUON_LSAN_SUPPRESSIONS)));
+#endif
     const QString xvfb = QStandardPaths::findExecutable(u"xvfb-run"_s);
     if (xvfb.isEmpty() || QStandardPaths::findExecutable(u"Xvfb"_s).isEmpty()) {
         environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
@@ -273,8 +274,6 @@ private Q_SLOTS:
     void leakSuppressionsDoNotHideTheProgramsLeaks()
     {
 #ifdef __SANITIZE_ADDRESS__
-        if (!qEnvironmentVariable("ASAN_OPTIONS").contains(u"detect_leaks=1"_s))
-            QSKIP("LeakSanitizer is off (ASAN_OPTIONS has no detect_leaks=1)");
         const Run result = runSelf(u"leak"_s);
         QVERIFY2(result.code != 0, qPrintable(result.err));
         QVERIFY2(result.err.contains(u"LeakSanitizer: detected memory leaks"_s), qPrintable(result.err));
