@@ -9,6 +9,7 @@
 #include "Harness.h"
 #include "explain/Explanation.h"
 #include "explain/Pages.h"
+#include "keyboard/KeyboardLayout.h"
 #include "ui/Platform.h"
 
 #include <QTest>
@@ -767,6 +768,56 @@ private Q_SLOTS:
                 qPrintable(where + u": the next key did not work"_s));
             ++g_pairs;
             ++g_byOperation[std::size_t(refused.operation)];
+        }
+    }
+
+    // Start-up: the keyboard's load step opens page 1, whose own load step places its pictures. A refused step stops
+    // the load step it belongs to; the keyboard opens all the same and works.
+    void startUpStepsRefusedInTurn()
+    {
+        // Building the keyboard's own table comes first; it is no handler's step.
+        const int counted = ui::FaultHook::operationsChecked();
+        {
+            const ui::Form bare(keyboard::FrmKyBodDefinition);
+        }
+        const int building = ui::FaultHook::operationsChecked() - counted;
+        int total = 0;
+        {
+            TestDesktop desktop;
+            keyboard::KeyboardApp program(desktop);
+            const int before = ui::FaultHook::operationsChecked();
+            program.start();
+            total = ui::FaultHook::operationsChecked() - before - building;
+        }
+        // Page 1 made (three buttons' colours), its load step (picture shown, moved, the other hidden), page 1 shown.
+        QCOMPARE(total, 7);
+        for (int step = 0; step < total; ++step) {
+            TestDesktop desktop;
+            keyboard::KeyboardApp program(desktop);
+            g_reports.clear();
+            const int reported = ui::failuresReported();
+            ui::FaultHook::armAny(building + step);
+            program.start();
+            const QString where = u"start-up, step %1 of %2"_s.arg(step + 1).arg(total);
+            QVERIFY2(!ui::FaultHook::armed() && ui::failuresReported() == reported + 1 && g_reports.size() == 1,
+                qPrintable(where));
+            QVERIFY2(g_reports.first().contains(u"Form_Load stopped"_s), qPrintable(where + g_reports.first()));
+
+            const ui::Form *page1 = program.explanation().pageIfCreated(1);
+            QVERIFY2(bool(page1) == (step >= 3), qPrintable(where + u": page 1 made or not"_s));
+            if (page1) {
+                QVERIFY2(page1->isVisible() == (step < 6), qPrintable(where + u": page 1 shown or not"_s));
+                const QWidget *first = page1->findChild<QWidget *>(u"ImgBun1a_0"_s);
+                QVERIFY2((first->pos() == QPoint(420, 10)) == (step >= 5), qPrintable(where + u": picture moved"_s));
+            }
+            QVERIFY2(program.keyboard().isVisible(), qPrintable(where));
+            QTest::mouseClick(program.keyboard().findChild<QWidget *>(u"cmdMoji_1"_s), Qt::LeftButton);
+            QVERIFY2(program.keyboard().findChild<QLineEdit *>(u"Txt1"_s)->text() == u"い"_s,
+                qPrintable(where + u": the next key did not work"_s));
+            ++g_pairs;
+            ++g_byOperation[std::size_t(step < 3 ? Operation::SetColor
+                    : step < 6                   ? Operation::SetPicture
+                                                 : Operation::ShowWindow)];
         }
     }
 
