@@ -832,7 +832,7 @@ private Q_SLOTS:
         byOperation.chop(2);
         qInfo("faults: %d (handler, step) pairs refused and survived: %s", g_pairs, qPrintable(byOperation));
         // Every kind of platform operation was refused somewhere, when the whole table ran.
-        if (g_rowsRun == g_rows) {
+        if (g_rows > 0 && g_rowsRun == g_rows) {
             for (int op = 0; op < OperationCount; ++op)
                 QVERIFY2(g_byOperation[std::size_t(op)] > 0, ui::operationName(Operation(op)));
         }
