@@ -12,6 +12,7 @@
 
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QInputMethodEvent>
 #include <QTest>
 #include <array>
@@ -897,6 +898,19 @@ std::vector<Event> shrink(std::vector<Event> events, const QString &kind, int se
     return events;
 }
 
+// The process's peak resident memory, so that a long run shows whether anything grows with the events.
+QString peakMemory()
+{
+    QFile status(u"/proc/self/status"_s);
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                return QString::fromLatin1(line.mid(6).simplified());
+        }
+    }
+    return u"unknown"_s;
+}
+
 quint64 seedFromEnvironment()
 {
     bool ok = false;
@@ -1078,6 +1092,7 @@ private Q_SLOTS:
         qInfo("storm: %d events in %.1f s (%.0f per second), all checks held", count, double(elapsed) / 1000,
             count * 1000.0 / double(std::max<qint64>(elapsed, 1)));
         qInfo("storm: %s; %ld aimed at hidden windows", qPrintable(kinds), figures.skipped);
+        qInfo("storm: peak memory %s", qPrintable(peakMemory()));
         qInfo("storm: %ld units pasted, %ld committed; %ld overflows, %ld ends, %ld refused copies reported",
             figures.pastedUnits, figures.committedUnits, figures.overflows, figures.ends, figures.refusedCopies);
         QCOMPARE(g_swallowed, figures.refusedCopies);
