@@ -220,8 +220,23 @@ Picture::Picture(QWidget *parent)
 
 void Picture::setPicture(const QPixmap &pixmap)
 {
+    m_read = {};
     m_pixmap = pixmap;
     update();
+}
+
+void Picture::setPicture(std::function<QPixmap()> read)
+{
+    m_read = std::move(read);
+    m_pixmap = {};
+    update();
+}
+
+const QPixmap &Picture::picture() const
+{
+    if (m_read)
+        m_pixmap = std::exchange(m_read, {})();
+    return m_pixmap;
 }
 
 void Picture::setShown(bool shown)
@@ -240,7 +255,7 @@ void Picture::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(rect(), m_pixmap);
+    painter.drawPixmap(rect(), picture());
 }
 
 void Picture::mouseMoveEvent(QMouseEvent *event)

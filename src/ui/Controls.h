@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QStaticText>
+#include <functional>
 
 namespace ui {
 
@@ -79,7 +80,9 @@ public:
     explicit Picture(QWidget *parent = nullptr);
 
     void setPicture(const QPixmap &pixmap);
-    const QPixmap &picture() const { return m_pixmap; }
+    // A picture read only when it is first shown or asked for: one that starts hidden costs nothing at start-up.
+    void setPicture(std::function<QPixmap()> read);
+    const QPixmap &picture() const;
     // Checked platform operations.
     void setShown(bool shown);
     void moveTwips(int left, int top);
@@ -95,7 +98,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    QPixmap m_pixmap;
+    mutable QPixmap m_pixmap;
+    mutable std::function<QPixmap()> m_read;
 };
 
 } // namespace ui

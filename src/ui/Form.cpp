@@ -45,6 +45,10 @@ QFont toQFont(const FontDef &font)
     QFont qfont;
     if (!font.face.isEmpty())
         qfont.setFamilies({ font.face.toString() });
+    // The windows' texts are large (18 pixels and up), where hinting changes next to nothing; but light hinting has
+    // FreeType's auto-hinter go through every character of each Japanese face the first time it is used, which cost
+    // several milliseconds and megabytes at every start.
+    qfont.setHintingPreference(QFont::PreferNoHinting);
     qfont.setPixelSize(pointsToPixels(font.points));
     qfont.setBold(font.bold);
     qfont.setUnderline(font.underline);
@@ -152,7 +156,7 @@ void Form::build()
         }
         case ControlKind::Picture: {
             auto *picture = new Picture(this);
-            picture->setPicture(QPixmap::fromImage(resourceImage(def.caption.toString())));
+            picture->setPicture([name = def.caption.toString()] { return QPixmap::fromImage(resourceImage(name)); });
             widget = picture;
             break;
         }
