@@ -1,24 +1,60 @@
 #!/usr/bin/env bash
-# Start-up time to the first complete frame and memory a second later, under Xvfb: median of 5 after a warm-up.
-# Usage: bench/startup-bench.sh [build-dir]
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Start-up of the program as installed, on a private Xvfb: the time from its exec to the first complete frame of
+# the keyboard and of the first explanation page, and its memory a second later; the median of 5 runs after a
+# warm-up run.
+# Usage: bench/startup-bench.sh [BUILD-DIR [PROGRAM]]   (PROGRAM: /usr/bin/gojuon-keyboard when installed, else the
+# build's own)
 set -euo pipefail
 build=${1:-build}
-bench="$build/bench/bench-startup"
-display=:$((90 + RANDOM % 9))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null' EXIT
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+program=${2:-}
+if [ -z "$program" ]; then
+    if [ -x /usr/bin/gojuon-keyboard ]; then program=/usr/bin/gojuon-keyboard; else program=$build/gojuon-keyboard; fi
+fi
+probe=$build/bench/bench-startup
+[ -x "$probe" ] || { echo "$probe is not built (it needs libxcb-damage0-dev)"; exit 1; }
+[ -x "$program" ] || { echo "$program: no such program"; exit 1; }
 
+work=$(mktemp -d)
+xvfb=
+cleanup() {
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Xvfb chooses a free display and writes its number once it answers, so no other server can be mistaken for it;
+# the display's socket must be listened on by this very process.
+mkfifo "$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+read -r -t 20 display <"$work/display" || { cat "$work/xvfb.log"; echo "Xvfb did not start"; exit 1; }
+if command -v ss >/dev/null; then
+    ss -xlpn | grep -F "/tmp/.X11-unix/X$display " | grep -q "pid=$xvfb," \
+        || { echo "display :$display is not answered by this Xvfb (process $xvfb)"; exit 1; }
+fi
+
+echo "$program on display :$display"
+keyboard=$(printf '\u30AD\u30FC\u30DC\u30FC\u30C9') # キーボード
+page=$(printf '\u8AAC\u660E\u30FC\uFF11')           # 説明ー１
 runs=()
 for i in 0 1 2 3 4 5; do
-    line=$(DISPLAY=$display QT_QPA_PLATFORM=xcb BENCH_T0=$(date +%s%N) "$bench" 2>/dev/null)
-    [ "$i" = 0 ] && continue # warm-up
+    # As a desktop starts it: the X display, a home, a UTF-8 locale, nothing else.
+    line=$(env -i PATH="$PATH" HOME="$HOME" LANG=C.UTF-8 XDG_RUNTIME_DIR="$work" DISPLAY=":$display" \
+        "$probe" "$program" "$keyboard" "$page" 2>"$work/run.log") || { cat "$work/run.log"; exit 1; }
+    if [ "$i" = 0 ]; then
+        echo "  warm-up: $line"
+        continue
+    fi
     runs+=("$line")
-    echo "  run $i: $line"
+    echo "  run $i:   $line"
 done
-median() { sort -n | sed -n 3p; }
-printf '%s\n' "${runs[@]}" | awk '{ print $2 }' | median | xargs printf 'median: keyboard %s ms, '
-printf '%s\n' "${runs[@]}" | awk '{ print $5 }' | median | xargs printf 'both windows %s ms, '
-printf '%s\n' "${runs[@]}" | awk '{ print $8 }' | median | xargs printf 'VmRSS %s KiB, '
-printf '%s\n' "${runs[@]}" | awk '{ print $11 }' | median | xargs printf 'private %s KiB\n'
+
+median() { # the median of field $1 over the runs
+    printf '%s\n' "${runs[@]}" | tr ' ' '\n' | sed -n "s/^$1=//p" | sort -n | sed -n 3p
+}
+kib() { awk -v k="$1" 'BEGIN { printf "%.1f MiB", k / 1024 }'; }
+echo "median of 5: keyboard $(median window1) ms, page 1 $(median window2) ms, both windows $(median all) ms" \
+    "($(median cpu) ms of processor time);"
+echo "             VmRSS $(kib "$(median rss)"), private $(kib "$(median private_dirty)") written" \
+    "+ $(kib "$(median private_clean)") clean (file pages no other process maps now)"
