@@ -102,15 +102,25 @@ int TextBox::SelStart() const
 void TextBox::setSelStart(int start)
 {
     FaultHook::check(Operation::SetSelection);
-    setCursorPosition(std::clamp(start, 0, int(text().size())));
+    // A start between the halves of a surrogate pair goes past that character, so that what comes next (a key, an
+    // input method's conversion of the selection) cannot break it. The selection mark counts a pair typed on the
+    // keyboard as one unit, which leaves it there.
+    const QString current = text();
+    start = std::clamp(start, 0, int(current.size()));
+    if (characterBoundary(current, start) != start)
+        ++start;
+    setCursorPosition(start);
 }
 
 void TextBox::setSelLength(int length)
 {
     FaultHook::check(Operation::SetSelection);
+    const QString current = text();
     const int start = SelStart();
-    const int available = int(text().size()) - start;
+    const int available = int(current.size()) - start;
     length = std::min(length, available);
+    if (length > 0 && characterBoundary(current, start + length) != start + length)
+        ++length; // the whole of a character, never half of it
     if (length > 0)
         setSelection(start, length);
     else
@@ -145,19 +155,33 @@ void TextBox::keyPressEvent(QKeyEvent *event)
     keepCaretInsideText();
 }
 
-// While an input method shows a preedit, QLineEdit lets the caret keys and clicks past the text walk into it, past
-// the end of the text, where the next character would go in after padding spaces and a click would report a place
-// the text does not have. The caret and the selection stay inside the text.
+// While an input method shows a preedit, QLineEdit takes places in the text and the preedit together for places
+// in the text: caret keys and clicks walk past the end of the text, where the next character would go in after
+// padding spaces, and a drag selects from the middle of a character. The caret and the selection stay inside the
+// text, on whole characters.
 void TextBox::keepCaretInsideText()
 {
-    const int size = int(text().size());
-    if (cursorPosition() <= size && (!hasSelectedText() || selectionEnd() <= size))
+    const QString current = text();
+    const int size = int(current.size());
+    if (!hasSelectedText()) {
+        const int caret = characterBoundary(current, std::min(cursorPosition(), size));
+        if (caret != cursorPosition())
+            setCursorPosition(caret);
         return;
-    const int start = hasSelectedText() ? selectionStart() : size;
-    if (start < size)
-        setSelection(start, size - start);
+    }
+    const int start = characterBoundary(current, std::min(selectionStart(), size));
+    int end = std::min(selectionEnd(), size);
+    if (characterBoundary(current, end) != end)
+        ++end;
+    if (start == selectionStart() && end == selectionEnd())
+        return;
+    const bool backwards = cursorPosition() == selectionStart();
+    if (start == end)
+        setCursorPosition(start);
+    else if (backwards)
+        setSelection(end, start - end);
     else
-        setCursorPosition(size);
+        setSelection(start, end - start);
 }
 
 bool TextBox::replacesTheSelection(int start, int length) const
@@ -167,16 +191,22 @@ bool TextBox::replacesTheSelection(int start, int length) const
 
 void TextBox::inputMethodEvent(QInputMethodEvent *event)
 {
-    // The range to replace, relative to the caret, kept inside the text: QLineEdit would move the caret past the
-    // end for one that starts beyond it and pad the text with spaces up to there, or leave a selection outside the
-    // text for one that reaches beyond it. As QLineEdit does, a range that starts before the text starts at 0.
+    // The range to replace, relative to the caret, kept inside the text and to whole characters: QLineEdit would
+    // move the caret past the end for one that starts beyond it and pad the text with spaces up to there, leave a
+    // selection outside the text for one that reaches beyond it, and break a character that either end cuts. As
+    // QLineEdit does, a range that starts before the text starts at 0.
     int start = event->replacementStart();
     int length = event->replacementLength();
     const auto keepInsideText = [&] {
+        const QString current = text();
         const int caret = cursorPosition();
-        const int size = int(text().size());
-        const int first = std::clamp(caret + start, 0, size);
-        length = std::clamp(length, 0, size - first);
+        const int size = int(current.size());
+        const int from = std::clamp(caret + start, 0, size);
+        int end = from + std::clamp(length, 0, size - from);
+        if (characterBoundary(current, end) != end)
+            ++end;
+        const int first = characterBoundary(current, from);
+        length = end - first;
         start = first - caret;
     };
     keepInsideText();
@@ -206,7 +236,7 @@ void TextBox::inputMethodEvent(QInputMethodEvent *event)
         QInputMethodEvent removal;
         removal.setCommitString({}, start, length);
         QLineEdit::inputMethodEvent(&removal);
-        start = target - cursorPosition();
+        start = std::min(target, int(text().size())) - cursorPosition();
     }
     // A commit of n characters arrives as n characters in a row, each announced just before it goes in.
     // The new preedit comes with the last one.
