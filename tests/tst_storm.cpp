@@ -784,11 +784,19 @@ std::optional<QString> Storm::check(const Event &event, QWidget *moved)
     const int caret = field->cursorPosition();
     if (caret < 0 || caret > size)
         return u"caret: at %1 in a text of %2"_s.arg(caret).arg(size);
+    // Between the halves of a character, whatever comes next (a key, a commit, a conversion) would break it.
+    const auto splits = [&](int at) {
+        return at > 0 && at < size && text.at(at - 1).isHighSurrogate() && text.at(at).isLowSurrogate();
+    };
+    if (splits(caret))
+        return u"split: the caret is inside the character at %1 of %2"_s.arg(caret - 1).arg(visible(text));
     if (field->hasSelectedText()) {
         const int start = field->selectionStart();
         const int end = field->selectionEnd();
         if (start < 0 || end > size || start >= end)
             return u"selection: %1..%2 lies outside a text of %3"_s.arg(start).arg(end).arg(size);
+        if (splits(start) || splits(end))
+            return u"split: the selection %1..%2 cuts a character of %3"_s.arg(start).arg(end).arg(visible(text));
     }
 
     if (m_text && text != *m_text)
@@ -986,6 +994,15 @@ Event clickFieldAtPixel(int x)
     return event;
 }
 
+Event drag(int from, int to)
+{
+    Event event;
+    event.kind = Kind::DragField;
+    event.from = QPoint(from, 20);
+    event.to = QPoint(to, 20);
+    return event;
+}
+
 using Events = std::vector<Event>;
 
 } // namespace
@@ -1024,6 +1041,18 @@ private Q_SLOTS:
         QTest::newRow("click into the preedit")
             << Events { typed(u"G"_s), preedit(u"かんじかんじかんじ"_s), clickFieldAtPixel(200), typed(u"x"_s) }
             << u"Gx"_s;
+        // The replaced range began inside 𩸽, whose other half the field then dropped; the commit went past the end,
+        // after padding, and beyond the field's maximum.
+        QTest::newRow("commit replacing from inside a character at the end")
+            << Events { commit(u"abcdefghijklm\U00029E3D"_s), commit(u"X"_s, -1, 5) } << u"abcdefghijklmX"_s;
+        // The mark counts 🇯, typed on the keyboard, as one unit: the key's selection began inside it.
+        QTest::newRow("key after a character outside the BMP was typed")
+            << Events { commit(u"字\U0001F1EF"_s), click(u"cmdMoji_21"_s) } << u"字\U0001F1EFに"_s;
+        // With a preedit shown, QLineEdit takes places in the text and the preedit together for places in the text.
+        QTest::newRow("drag over the preedit") << Events { commit(u"\U0001F468東\U0001F469げ京\U00020BB7イいゥは変"_s),
+            click(u"cmdMoji_24"_s), click(u"cmdClr"_s), typed(u"\U00020BB7"_s),
+            preedit(u"めび換\u0308月ざ\u2066\u302Aか\u200Fウる\U0001F469の\U0001F468\u200Eツゐ字"_s), drag(400, 109) }
+                                               << u"\U00020BB7\U0001F468東\U0001F469げ京\U00020BB7イいゥは変"_s;
         QTest::newRow("click past the preedit")
             << Events { typed(u"G"_s), preedit(u"かんじ"_s), clickFieldAtPixel(500), typed(u"x"_s) } << u"Gx"_s;
     }
