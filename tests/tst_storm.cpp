@@ -1036,11 +1036,6 @@ private Q_SLOTS:
             << Events { commit(u"abcdefg"_s), key("Ctrl+A"), commit(u"X"_s, -3, 3) } << u"X"_s;
         QTest::newRow("caret key walking into the preedit")
             << Events { typed(u"G"_s), preedit(u"かんじ"_s), key("Right"), key("Right"), typed(u"x"_s) } << u"Gx"_s;
-        QTest::newRow("selection walking into the preedit")
-            << Events { typed(u"G"_s), preedit(u"かんじ"_s), key("Home"), key("Shift+End"), typed(u"x"_s) } << u"x"_s;
-        QTest::newRow("click into the preedit")
-            << Events { typed(u"G"_s), preedit(u"かんじかんじかんじ"_s), clickFieldAtPixel(200), typed(u"x"_s) }
-            << u"Gx"_s;
         // The replaced range began inside 𩸽, whose other half the field then dropped; the commit went past the end,
         // after padding, and beyond the field's maximum.
         QTest::newRow("commit replacing from inside a character at the end")
