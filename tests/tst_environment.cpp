@@ -213,6 +213,8 @@ private Q_SLOTS:
         Harness h;
         QVERIFY2(g_messages.filter(u"the image cursor-ring.png could not be read"_s).size() == 1,
             qPrintable(g_messages.join(u'\n')));
+        const auto *picture = h.explanation().page(1).findChild<ui::Picture *>(u"ImgBun1a_0"_s);
+        QVERIFY(picture->picture().isNull()); // an empty frame
         QVERIFY(!g_messages.filter(u"the image ImgBun1a.jpg could not be read"_s).isEmpty());
         QCOMPARE(h.keyboard().cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(h.field()->cursor().shape(), Qt::ArrowCursor);
