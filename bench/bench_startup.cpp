@@ -234,9 +234,15 @@ int main(int argc, char *argv[])
     const long rss = kibibytes(proc + "/status", "VmRSS:");
     const long dirty = kibibytes(proc + "/smaps_rollup", "Private_Dirty:");
     const long clean = kibibytes(proc + "/smaps_rollup", "Private_Clean:");
+    // Ended as the desktop ends a program at logout; one that does not go within two seconds is killed.
     kill(child, SIGTERM);
     int status = 0;
-    waitpid(child, &status, 0);
+    for (int i = 0; i < 200 && waitpid(child, &status, WNOHANG) == 0; ++i)
+        usleep(10000);
+    if (waitpid(child, &status, WNOHANG) == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+    }
     xcb_disconnect(connection);
 
     bool complete = true;
