@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
+#include <algorithm>
+#include <array>
 
 #ifdef GOJUON_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
@@ -38,6 +40,14 @@ QString bundledFontDirectory()
     return {};
 }
 
+// Whether a family is among those Qt lists (which name a family "Family [Foundry]" when two foundries make it).
+bool listed(const QStringList &available, const QString &family)
+{
+    return std::any_of(available.begin(), available.end(), [&family](const QString &name) {
+        return QStringView(name).left(name.indexOf(QLatin1String(" ["))).compare(family, Qt::CaseInsensitive) == 0;
+    });
+}
+
 bool loadBundledRounded()
 {
     const QString directory = bundledFontDirectory();
@@ -51,11 +61,36 @@ bool loadBundledRounded()
     if (!FcConfigAppFontAddDir(nullptr, reinterpret_cast<const FcChar8 *>(path.constData())))
         return false;
     QFontDatabase::removeAllApplicationFonts(); // rebuilds Qt's list of fonts on next use
-    return QFontDatabase::hasFamily(BundledRounded);
+    return listed(QFontDatabase::families(), BundledRounded);
 #else
     return QFontDatabase::addApplicationFont(directory + QLatin1Char('/') + BundledFile) >= 0;
 #endif
 }
+
+// Each face the windows name, and what stands in for it where it is not installed, best first.
+struct Substitution {
+    QStringView face;
+    QStringList substitutes;
+};
+
+const std::array<Substitution, 4> &substitutions()
+{
+    static const std::array<Substitution, 4> table { {
+        { FaceRoundedGothic, { BundledRounded, Noto, IpaGothic } },
+        { FaceRoundedGothicLight, { BundledRounded, Noto, IpaGothic } },
+        { FacePGothic, { IpaPGothic, Noto } },
+        { FaceGothic, { IpaGothic, Noto } },
+    } };
+    return table;
+}
+
+// The family chosen for each face of the table, in its order; empty until the fonts are registered.
+QStringList &installedFamilies()
+{
+    static QStringList families;
+    return families;
+}
+
 } // namespace
 
 bool registerFonts()
@@ -63,25 +98,46 @@ bool registerFonts()
     if (!loadBundledRounded())
         qWarning("gojuon-keyboard: the bundled rounded face could not be loaded; using the system's gothic.");
 
-    const QStringList rounded { BundledRounded, Noto, IpaGothic };
-    QFont::insertSubstitutions(FaceRoundedGothic.toString(), rounded);
-    QFont::insertSubstitutions(FaceRoundedGothicLight.toString(), rounded);
-    QFont::insertSubstitutions(FacePGothic.toString(), { IpaPGothic, Noto });
-    QFont::insertSubstitutions(FaceGothic.toString(), { IpaGothic, Noto });
+    // Chosen once, so that each window's font names a family that is really here: a family Qt does not know costs
+    // a search through every installed font for each size it is drawn at.
+    const QStringList available = QFontDatabase::families();
+    QStringList &families = installedFamilies();
+    families.clear();
+    for (const Substitution &substitution : substitutions()) {
+        QString chosen = substitution.face.toString();
+        if (!listed(available, chosen)) {
+            const auto found = std::find_if(substitution.substitutes.begin(), substitution.substitutes.end(),
+                [&available](const QString &family) { return listed(available, family); });
+            if (found != substitution.substitutes.end())
+                chosen = *found;
+        }
+        families << chosen;
+    }
 
+    if (listed(available, IpaPGothic) || listed(available, IpaGothic) || listed(available, Noto))
+        return true;
     // The pages, the labels and the symbol keys use the gothic faces; without one, their kana come from whatever
     // face fontconfig finds for them (the bundled rounded one, if nothing else).
-    if (!QFontDatabase::hasFamily(IpaPGothic) && !QFontDatabase::hasFamily(IpaGothic)
-        && !QFontDatabase::hasFamily(Noto))
-        qWarning("gojuon-keyboard: no Japanese gothic face (IPAPGothic, IPAGothic or Noto Sans CJK JP) is installed; "
-                 "the texts use another face. Install fonts-ipafont-gothic or fonts-noto-cjk.");
+    qWarning("gojuon-keyboard: no Japanese gothic face (IPAPGothic, IPAGothic or Noto Sans CJK JP) is installed; "
+             "the texts use another face. Install fonts-ipafont-gothic or fonts-noto-cjk.");
 
-    const QStringList families = QFontDatabase::families(QFontDatabase::Japanese);
-    if (families.isEmpty()) {
+    // Only now is every font asked which scripts it covers, which takes a few milliseconds.
+    if (!listed(available, BundledRounded) && QFontDatabase::families(QFontDatabase::Japanese).isEmpty()) {
         qWarning("gojuon-keyboard: no Japanese font is installed; kana may not display. Install fonts-noto-cjk.");
         return false;
     }
     return true;
+}
+
+QString installedFamily(QStringView face)
+{
+    const auto &table = substitutions();
+    const QStringList &families = installedFamilies();
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (table[i].face == face)
+            return std::size_t(families.size()) > i ? families[qsizetype(i)] : face.toString();
+    }
+    return face.toString();
 }
 
 } // namespace ui

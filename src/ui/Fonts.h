@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The windows name classic Japanese Windows faces; at start-up each gets a substitute that is really here,
+// The windows name classic Japanese Windows faces; at start-up each is matched with a family that is really here,
 // so kana never render as boxes.
 #pragma once
 
+#include <QString>
 #include <QStringView>
 
 namespace ui {
@@ -15,5 +16,9 @@ inline constexpr QStringView FaceGothic = u"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30A
 // Registers the bundled rounded face and the substitutes of the four faces. Returns false, with a message on
 // stderr, when no Japanese face at all is available (the program still runs, with the platform's fonts).
 bool registerFonts();
+
+// The family that draws a face here: the face itself where it is installed, else its best installed substitute,
+// else the face's own name (the platform then chooses).
+QString installedFamily(QStringView face);
 
 } // namespace ui

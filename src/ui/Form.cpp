@@ -3,6 +3,7 @@
 #include "Form.h"
 
 #include "Controls.h"
+#include "Fonts.h"
 #include "Platform.h"
 #include "TextBox.h"
 
@@ -44,7 +45,7 @@ QFont toQFont(const FontDef &font)
 {
     QFont qfont;
     if (!font.face.isEmpty())
-        qfont.setFamilies({ font.face.toString() });
+        qfont.setFamilies({ installedFamily(font.face) });
     // The windows' texts are large (18 pixels and up), where hinting changes next to nothing; but light hinting has
     // FreeType's auto-hinter go through every character of each Japanese face the first time it is used, which cost
     // several milliseconds and megabytes at every start.
