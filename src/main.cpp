@@ -43,6 +43,7 @@ void startupMessages(QtMsgType type, const QMessageLogContext &context, const QS
 
 int main(int argc, char *argv[])
 {
+    ui::FontConfigurationPreload fontConfiguration;
     qInstallMessageHandler(startupMessages);
     QApplication application(argc, argv);
     qInstallMessageHandler(nullptr);
@@ -51,6 +52,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("gojuon-keyboard"));
     QApplication::setDesktopFileName(QStringLiteral("gojuon-keyboard"));
     QApplication::setQuitOnLastWindowClosed(false);
+    fontConfiguration.wait();
     ui::registerFonts();
     ui::installQtTranslation();
 

@@ -93,6 +93,24 @@ QStringList &installedFamilies()
 
 } // namespace
 
+FontConfigurationPreload::FontConfigurationPreload()
+{
+#ifdef GOJUON_HAVE_FONTCONFIG
+    m_thread = std::thread([] { FcInit(); });
+#endif
+}
+
+FontConfigurationPreload::~FontConfigurationPreload()
+{
+    wait();
+}
+
+void FontConfigurationPreload::wait()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
 bool registerFonts()
 {
     if (!loadBundledRounded())
