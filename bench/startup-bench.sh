@@ -34,27 +34,40 @@ if command -v ss >/dev/null; then
         || { echo "display :$display is not answered by this Xvfb (process $xvfb)"; exit 1; }
 fi
 
-echo "$program on display :$display"
 keyboard=$(printf '\u30AD\u30FC\u30DC\u30FC\u30C9') # キーボード
 page=$(printf '\u8AAC\u660E\u30FC\uFF11')           # 説明ー１
-runs=()
-for i in 0 1 2 3 4 5; do
-    # As a desktop starts it: the X display, a home, a UTF-8 locale, nothing else.
-    line=$(env -i PATH="$PATH" HOME="$HOME" LANG=C.UTF-8 XDG_RUNTIME_DIR="$work" DISPLAY=":$display" \
-        "$probe" "$program" "$keyboard" "$page" 2>"$work/run.log") || { cat "$work/run.log"; exit 1; }
-    if [ "$i" = 0 ]; then
-        echo "  warm-up: $line"
-        continue
-    fi
-    runs+=("$line")
-    echo "  run $i:   $line"
-done
 
 median() { # the median of field $1 over the runs
     printf '%s\n' "${runs[@]}" | tr ' ' '\n' | sed -n "s/^$1=//p" | sort -n | sed -n 3p
 }
 kib() { awk -v k="$1" 'BEGIN { printf "%.1f MiB", k / 1024 }'; }
-echo "median of 5: keyboard $(median window1) ms, page 1 $(median window2) ms, both windows $(median all) ms" \
-    "($(median cpu) ms of processor time);"
-echo "             VmRSS $(kib "$(median rss)"), private $(kib "$(median private_dirty)") written" \
-    "+ $(kib "$(median private_clean)") clean (file pages no other process maps now)"
+
+measure() { # PROGRAM: a warm-up run, then five, and their medians
+    runs=()
+    for i in 0 1 2 3 4 5; do
+        # As a desktop starts it: the X display, a home, a UTF-8 locale, nothing else.
+        line=$(env -i PATH="$PATH" HOME="$HOME" LANG=C.UTF-8 XDG_RUNTIME_DIR="$work" DISPLAY=":$display" \
+            "$probe" "$1" "$keyboard" "$page" 2>"$work/run.log") || { cat "$work/run.log"; exit 1; }
+        if [ "$i" = 0 ]; then
+            echo "  warm-up: $line"
+            continue
+        fi
+        runs+=("$line")
+        echo "  run $i:   $line"
+    done
+    echo "median of 5: keyboard $(median window1) ms, page 1 $(median window2) ms, both windows $(median all) ms" \
+        "($(median cpu) ms of processor time);"
+    echo "             VmRSS $(kib "$(median rss)"), private $(kib "$(median private_dirty)") written" \
+        "+ $(kib "$(median private_clean)") clean (file pages no other process maps now)"
+}
+
+echo "$program on display :$display"
+measure "$program"
+
+# What Qt itself costs on this machine: two windows of the same titles and sizes, one line of kana each.
+floor=$build/bench/bench-qt-floor
+if [ -x "$floor" ]; then
+    echo
+    echo "for comparison, the least Qt program with two such windows ($floor):"
+    measure "$floor"
+fi
