@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboard window as built from its table: sizes, places, fonts, pointers, tab order and captions.
 #include "Harness.h"
+#include "explain/Explanation.h"
+#include "explain/Pages.h"
 #include "keyboard/KeyboardLayout.h"
 #include "ui/Units.h"
 
+#include <QAccessible>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -154,6 +157,21 @@ private Q_SLOTS:
         QCOMPARE(h.key(u"cmdSpce"_s)->accessibleName(), u"空白"_s);
         QVERIFY(!h.key(u"cmdSpce"_s)->accessibleDescription().isEmpty());
         QVERIFY(!h.field()->accessibleName().isEmpty());
+    }
+
+    void screenReadersHearEachWindowAsAWindowByItsTitle()
+    {
+        Harness h;
+        const QList<QWidget *> windows { &h.keyboard(), &h.explanation().page(1), &h.explanation().page(2),
+            &h.explanation().page(3), &h.explanation().notice() };
+        for (QWidget *window : windows) {
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(window);
+            QVERIFY(accessible);
+            QCOMPARE(accessible->role(), QAccessible::Window);
+            QCOMPARE(accessible->text(QAccessible::Name), window->windowTitle());
+        }
+        // A key stays a button.
+        QCOMPARE(QAccessible::queryAccessibleInterface(h.key(u"cmdMoji_0"_s))->role(), QAccessible::Button);
     }
 };
 

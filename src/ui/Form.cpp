@@ -7,6 +7,7 @@
 #include "Platform.h"
 #include "TextBox.h"
 
+#include <QAccessibleWidget>
 #include <QCursor>
 #include <QFile>
 #include <QFileInfo>
@@ -38,6 +39,13 @@ QImage resourceImage(const QString &name)
 }
 
 constexpr int PointerSize = 32;
+
+// Screen readers announce a window by its title when it is a frame; Qt describes a plain widget as a filler.
+QAccessibleInterface *accessibleWindow(const QString &, QObject *object)
+{
+    auto *form = qobject_cast<Form *>(object);
+    return form && form->isWindow() ? new QAccessibleWidget(form, QAccessible::Window) : nullptr;
+}
 
 } // namespace
 
@@ -97,6 +105,8 @@ Form::Form(const FormDef &definition, QWidget *parent)
     , m_definition(definition)
     , m_backColor(toQColor(definition.backColor))
 {
+    static const bool describedAsWindows = (QAccessible::installFactory(accessibleWindow), true);
+    Q_UNUSED(describedAsWindows);
     setObjectName(definition.name.toString());
     setWindowTitle(definition.caption.toString());
     setMouseTracking(true);

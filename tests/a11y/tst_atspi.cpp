@@ -182,6 +182,8 @@ private Q_SLOTS:
         }
     }
 
+    void keyboardIsAFrameNamedByItsTitle() { QCOMPARE(m_keyboard.role, u"frame"_s); }
+
     void everyKeyAndCommandHasAName()
     {
         int buttons = 0;
