@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
+#include <QHash>
 #include <algorithm>
 #include <array>
 
@@ -84,10 +85,10 @@ const std::array<Substitution, 4> &substitutions()
     return table;
 }
 
-// The family chosen for each face of the table, in its order; empty until the fonts are registered.
-QStringList &installedFamilies()
+// The family chosen for each face of the table; empty until the fonts are registered.
+QHash<QStringView, QString> &installedFamilies()
 {
-    static QStringList families;
+    static QHash<QStringView, QString> families;
     return families;
 }
 
@@ -119,17 +120,13 @@ bool registerFonts()
     // Chosen once, so that each window's font names a family that is really here: a family Qt does not know costs
     // a search through every installed font for each size it is drawn at.
     const QStringList available = QFontDatabase::families();
-    QStringList &families = installedFamilies();
+    QHash<QStringView, QString> &families = installedFamilies();
     families.clear();
     for (const Substitution &substitution : substitutions()) {
-        QString chosen = substitution.face.toString();
-        if (!listed(available, chosen)) {
-            const auto found = std::find_if(substitution.substitutes.begin(), substitution.substitutes.end(),
-                [&available](const QString &family) { return listed(available, family); });
-            if (found != substitution.substitutes.end())
-                chosen = *found;
-        }
-        families << chosen;
+        const auto found = std::find_if(substitution.substitutes.begin(), substitution.substitutes.end(),
+            [&available](const QString &family) { return listed(available, family); });
+        if (!listed(available, substitution.face.toString()) && found != substitution.substitutes.end())
+            families.insert(substitution.face, *found);
     }
 
     if (listed(available, IpaPGothic) || listed(available, IpaGothic) || listed(available, Noto))
@@ -149,13 +146,7 @@ bool registerFonts()
 
 QString installedFamily(QStringView face)
 {
-    const auto &table = substitutions();
-    const QStringList &families = installedFamilies();
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        if (table[i].face == face)
-            return std::size_t(families.size()) > i ? families[qsizetype(i)] : face.toString();
-    }
-    return face.toString();
+    return installedFamilies().value(face, face.toString());
 }
 
 } // namespace ui

@@ -29,8 +29,8 @@ private:
     std::thread m_thread;
 };
 
-// Registers the bundled rounded face and the substitutes of the four faces. Returns false, with a message on
-// stderr, when no Japanese face at all is available (the program still runs, with the platform's fonts).
+// Registers the bundled rounded face and matches each of the four faces with an installed family. Returns false, with a
+// message on stderr, when no Japanese face at all is available (the program still runs, with the platform's fonts).
 bool registerFonts();
 
 // The family that draws a face here: the face itself where it is installed, else its best installed substitute,
