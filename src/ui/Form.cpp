@@ -30,11 +30,16 @@ QImage resourceImage(const QString &name)
     QFile file(QLatin1Char(':') + name);
     QImageReader reader(&file, QFileInfo(name).suffix().toLatin1());
     reader.setAutoDetectImageFormat(false);
-    const QImage image = file.open(QIODevice::ReadOnly) ? reader.read() : QImage();
+    QImage image = file.open(QIODevice::ReadOnly) ? reader.read() : QImage();
     if (image.isNull()) {
         qWarning("gojuon-keyboard: the image %s could not be read (%s); the windows do without it.", qPrintable(name),
             qPrintable(file.isOpen() ? reader.errorString() : file.errorString()));
+        return image;
     }
+    // The pointers, the icon and the GIF picture are palette images, and Qt 6.4 crashes smoothly scaling a palette
+    // image (as a pointer is at 125 % or 150 %). Every image leaves here with true colours, so nothing can.
+    if (image.colorCount() > 0)
+        image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     return image;
 }
 
