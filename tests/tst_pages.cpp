@@ -392,21 +392,31 @@ private Q_SLOTS:
         QTest::addColumn<int>("n");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QColor>("colour");
-        QTest::newRow("page 1") << 1 << u"説明ー１"_s << Green;
-        QTest::newRow("page 2") << 2 << u"説明ー２"_s << LightGreen;
-        QTest::newRow("page 3") << 3 << u"説明ー３"_s << LightGreen;
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("page 1") << 1 << u"説明ー１"_s << Green << QSize(608, 200);
+        QTest::newRow("page 2") << 2 << u"説明ー２"_s << LightGreen << QSize(608, 200);
+        QTest::newRow("page 3") << 3 << u"説明ー３"_s << LightGreen << QSize(608, 200);
+        QTest::newRow("notice") << 4 << u"説明ー４"_s << QColor(255, 192, 192) << QSize(231, 150);
     }
 
+    // Each belongs to the keyboard, as a dialog does, without being modal or a child of it.
     void windowsAsDefined()
     {
         QFETCH(int, n);
         QFETCH(QString, caption);
         QFETCH(QColor, colour);
+        QFETCH(QSize, size);
         Harness h;
-        ui::Form &p = page(h, n);
+        ui::Form &p = n == 4 ? h.explanation().notice() : page(h, n);
         QCOMPARE(p.windowTitle(), caption);
         QCOMPARE(p.backColor(), colour);
-        QCOMPARE(p.size(), QSize(608, 200));
+        QCOMPARE(p.size(), size);
+        p.showWindow();
+        QCOMPARE(p.windowType(), Qt::Dialog);
+        QCOMPARE(p.windowHandle()->transientParent(), h.keyboard().windowHandle());
+        QCOMPARE(p.windowModality(), Qt::NonModal);
+        QCOMPARE(p.parentWidget(), nullptr);
+        QVERIFY(h.keyboard().isEnabled());
     }
 
     // The pages lie on one spot, page 1 a pixel lower, kept on the screen.

@@ -10,7 +10,7 @@ Explanation::Explanation()
     : m_page1([this] { return std::make_unique<FrmBun3a>(*this); })
     , m_page2([this] { return std::make_unique<FrmBun3b>(*this); })
     , m_page3([this] { return std::make_unique<FrmBun3c>(*this); })
-    , m_notice([] { return std::make_unique<FrmBun3d>(); })
+    , m_notice([this] { return std::make_unique<FrmBun3d>(m_owner); })
 { }
 
 Explanation::~Explanation() = default;

@@ -15,6 +15,10 @@ class FrmBun3d;
 class Explanation {
 public:
     Explanation();
+    // The window the pages and the notice belong to (kept above it, minimised with it); set before the first is
+    // created.
+    void setOwner(QWidget *owner) { m_owner = owner; }
+    QWidget *owner() const { return m_owner; }
     ~Explanation();
     Explanation(const Explanation &) = delete;
     Explanation &operator=(const Explanation &) = delete;
@@ -33,6 +37,7 @@ public:
     FrmBun3d *noticeIfCreated() const;
 
 private:
+    QWidget *m_owner = nullptr;
     ui::SingleInstance<FrmBun3a> m_page1;
     ui::SingleInstance<FrmBun3b> m_page2;
     ui::SingleInstance<FrmBun3c> m_page3;

@@ -57,7 +57,7 @@ PictureArray::PictureArray(std::vector<ui::Picture *> elements, QObject *parent)
 // --- What the pages share ---------------------------------------------------------------------------------
 
 Page::Page(const ui::FormDef &definition, Explanation &explanation, int number, std::array<QStringView, 3> buttonNames)
-    : ui::Form(definition)
+    : ui::Form(definition, explanation.owner())
     , m_explanation(explanation)
     , m_number(number)
     , m_buttons { control<ui::Button>(buttonNames[Back]), control<ui::Button>(buttonNames[Next]),
@@ -185,8 +185,8 @@ FrmBun3c::FrmBun3c(Explanation &explanation)
 
 // --- The notice -------------------------------------------------------------------------------------------
 
-FrmBun3d::FrmBun3d()
-    : ui::Form(FrmBun3dDefinition)
+FrmBun3d::FrmBun3d(QWidget *owner)
+    : ui::Form(FrmBun3dDefinition, owner)
     , CmdBun4E(control<ui::Button>(u"CmdBun4E"))
 {
     connect(CmdBun4E, &ui::Button::clicked, this, UI_HANDLER(FrmBun3d, CmdBun4E_Click));

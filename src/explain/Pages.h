@@ -128,7 +128,7 @@ private:
 class FrmBun3d : public ui::Form {
     Q_OBJECT
 public:
-    FrmBun3d();
+    explicit FrmBun3d(QWidget *owner);
 
 private:
     void CmdBun4E_Click();

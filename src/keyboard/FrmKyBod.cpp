@@ -74,6 +74,7 @@ FrmKyBod::FrmKyBod(ui::Desktop &desktop, explain::Explanation &explanation)
     m_resetOrder.insert(
         m_resetOrder.end(), { cmdBun, cmdEmoji1, cmdEmoji2, cmdEmoji3, cmdSpce, cmdCopy, cmdClr, cmdClrall, cmdEND });
 
+    m_explanation.setOwner(this);
     connectHandlers();
     describeForScreenReaders();
     Txt1->setFocus();

@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
 
 namespace ui {
@@ -105,9 +106,10 @@ QCursor toQCursor(Pointer pointer, qreal devicePixelRatio)
     return QCursor(pixmap, hotSpot, hotSpot);
 }
 
-Form::Form(const FormDef &definition, QWidget *parent)
-    : QWidget(parent, Qt::Window)
+Form::Form(const FormDef &definition, QWidget *owner)
+    : QWidget(nullptr, owner ? Qt::Dialog : Qt::Window)
     , m_definition(definition)
+    , m_owner(owner)
     , m_backColor(toQColor(definition.backColor))
 {
     static const bool describedAsWindows = (QAccessible::installFactory(accessibleWindow), true);
@@ -248,6 +250,19 @@ void Form::hideWindow()
 {
     FaultHook::check(Operation::HideWindow);
     hide();
+}
+
+void Form::setVisible(bool visible)
+{
+    // The owner is named to the platform (WM_TRANSIENT_FOR on X11, the parent toplevel on Wayland, the owner
+    // window on Windows) before the window first shows; the owner's own native window is made for that if needed.
+    if (visible && m_owner && !(windowHandle() && windowHandle()->transientParent())) {
+        QWidget *ownerWindow = m_owner->window();
+        ownerWindow->winId();
+        winId();
+        windowHandle()->setTransientParent(ownerWindow->windowHandle());
+    }
+    QWidget::setVisible(visible);
 }
 
 void Form::paintEvent(QPaintEvent *event)

@@ -2,6 +2,9 @@
 // A window built from its table: it owns the controls, paints its background and edge lines, and reports
 // pointer moves over its bare surface. Closing it by its frame only hides it (it is never deleted on close),
 // so it comes back unchanged; and a close never refuses, so the application can always quit.
+// A window with an owner belongs to it, as a dialog does: the window manager keeps it above its owner, gives it no
+// taskbar entry of its own and minimises it with the owner. It is still neither modal nor parented: the owner's
+// life does not decide its own.
 #pragma once
 
 #include "FormTable.h"
@@ -18,7 +21,7 @@ namespace ui {
 class Form : public QWidget {
     Q_OBJECT
 public:
-    explicit Form(const FormDef &definition, QWidget *parent = nullptr);
+    explicit Form(const FormDef &definition, QWidget *owner = nullptr);
 
     const FormDef &definition() const { return m_definition; }
 
@@ -27,6 +30,8 @@ public:
     void setBackColor(const QColor &color);
     void showWindow();
     void hideWindow();
+
+    void setVisible(bool visible) override;
 
     // The control built from the table row with this name and array index.
     template<typename T> T *control(QStringView name, int index = NoIndex) const
@@ -66,6 +71,7 @@ private:
     QCursor pointer(Pointer kind);
 
     const FormDef &m_definition;
+    QWidget *const m_owner;
     QColor m_backColor;
     std::vector<Built> m_controls;
     std::map<Pointer, QCursor> m_pointers;
