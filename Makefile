@@ -14,10 +14,11 @@ PACKAGES := cmake g++ make pkg-config clang-format qt6-base-dev qt6-base-dev-too
             fonts-noto-cjk fonts-ipafont-gothic xvfb xauth x11-utils imagemagick \
             qt6-translations-l10n desktop-file-utils appstream dbus at-spi2-core dpkg-dev libxcb-damage0-dev
 
-# What the end-to-end input-method check adds: a Japanese keyboard for the X server, ibus and fcitx5 with mozc
-# and their Qt 6 plugins, a clipboard manager, and the tools that click, type and read the clipboard.
-E2E_PACKAGES := xvfb x11-xkb-utils xdotool xclip dbus util-linux ibus ibus-mozc mozc-server libqt6gui6 \
-                fcitx5 fcitx5-mozc fcitx5-frontend-qt6 xfce4-settings
+# What the end-to-end checks add: a Japanese keyboard for the X server, ibus and fcitx5 with mozc and their Qt 6
+# plugins, a clipboard manager, two window managers, and the tools that click, type, read window properties and
+# the clipboard, and set the desktop's resolution.
+E2E_PACKAGES := xvfb x11-xkb-utils x11-utils x11-xserver-utils xdotool xclip dbus util-linux ibus ibus-mozc \
+                mozc-server libqt6gui6 fcitx5 fcitx5-mozc fcitx5-frontend-qt6 xfce4-settings openbox xfwm4
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

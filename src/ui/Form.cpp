@@ -254,13 +254,18 @@ void Form::hideWindow()
 
 void Form::setVisible(bool visible)
 {
-    // The owner is named to the platform (WM_TRANSIENT_FOR on X11, the parent toplevel on Wayland, the owner
-    // window on Windows) before the window first shows; the owner's own native window is made for that if needed.
-    if (visible && m_owner && !(windowHandle() && windowHandle()->transientParent())) {
-        QWidget *ownerWindow = m_owner->window();
-        ownerWindow->winId();
-        winId();
-        windowHandle()->setTransientParent(ownerWindow->windowHandle());
+    if (visible && m_owner) {
+        // The owner is named to the platform (WM_TRANSIENT_FOR on X11, the parent toplevel on Wayland, the owner
+        // window on Windows) before the window first shows. A window manager links the two only when it already
+        // manages the owner (openbox ignores an owner that is not yet mapped), so an owner still hidden, as the
+        // keyboard is while its load step opens page 1, shows first.
+        QWidget *owner = m_owner->window();
+        if (!owner->isVisible())
+            owner->show();
+        if (!windowHandle() || !windowHandle()->transientParent()) {
+            winId();
+            windowHandle()->setTransientParent(owner->windowHandle());
+        }
     }
     QWidget::setVisible(visible);
 }

@@ -1,0 +1,237 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The program under real window managers on a virtual X server: the pages and the notice belong to the keyboard
+# (kept above it, minimised with it), and every scale a desktop may set, by QT_SCALE_FACTOR or by Xft.dpi, starts
+# with windows of the designed size times the scale.
+#
+# Usage: windowmanager-e2e.sh PROGRAM
+# Prints one line per check and a closing "N passed, N failed, N skipped" line. Exits 0 when every check that
+# could run passed, 1 when one failed, 77 when nothing could run here (packages missing).
+set -u
+
+readonly KEYBOARD_SIZE="748 419" PAGE_SIZE="608 200" NOTICE_SIZE="231 150"
+readonly KEY_A="712 132" # the あ key's middle, in the keyboard's pixels at scale 1
+
+PASSED=0 FAILED=0 SKIPPED=0
+record() { # record PASS|FAIL|SKIP description [detail]
+    case "$1" in
+    PASS) echo "ok      $2" && PASSED=$((PASSED + 1)) ;;
+    FAIL) echo "FAILED  $2${3:+ ($3)}" && FAILED=$((FAILED + 1)) ;;
+    SKIP) echo "skipped $2" && SKIPPED=$((SKIPPED + 1)) ;;
+    esac
+}
+check() { # check DESCRIPTION DETAIL COMMAND...
+    local description=$1 detail=$2
+    shift 2
+    if "$@"; then record PASS "$description"; else record FAIL "$description" "$detail"; fi
+}
+
+wait_for() { # wait_for SECONDS COMMAND...: polls every 0.1 s
+    local tries=$(($1 * 10))
+    shift
+    while ((tries-- > 0)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+if [ $# -ne 1 ]; then
+    echo "usage: $0 PROGRAM" >&2
+    exit 2
+fi
+PROGRAM=$1
+missing=()
+for tool in Xvfb openbox xdotool xprop xwininfo xrdb; do
+    command -v "$tool" >/dev/null || missing+=("$tool")
+done
+if ((${#missing[@]})); then
+    echo "windowmanager-e2e: skipped: missing ${missing[*]} (make e2e-deps installs them)"
+    echo "0 passed, 0 failed, 1 skipped"
+    exit 77
+fi
+
+WORK=$(mktemp -d /tmp/gojuon-wm.XXXXXX)
+export HOME=$WORK XDG_RUNTIME_DIR=$WORK/run XDG_CONFIG_HOME=$WORK/config
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR QT_QPA_PLATFORM WAYLAND_DISPLAY
+PIDS=()
+cleanup() {
+    local pid
+    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+# A screen large enough for the keyboard at three times its size.
+Xvfb -displayfd 5 -screen 0 2560x1600x24 -nolisten tcp -noreset 5>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+PIDS+=("$!")
+if ! wait_for 15 test -s "$WORK/display"; then
+    record FAIL "the X server starts" "$(tail -1 "$WORK/xvfb.log")"
+    exit 1
+fi
+export DISPLAY=":$(head -1 "$WORK/display")"
+
+PROGRAM_PID= KEYBOARD= NOTICE= PAGE1=
+# The program's top-level window with this title.
+window_named() { # window_named TITLE
+    local w
+    for w in $(xdotool search --pid "$PROGRAM_PID" 2>/dev/null); do
+        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] && echo "$w" && return 0
+    done
+    return 1
+}
+find_keyboard() { KEYBOARD=$(window_named キーボード) && PAGE1=$(window_named 説明ー１); }
+start_program() { # start_program [VAR=VALUE...]
+    env "$@" "$PROGRAM" >"$WORK/program.log" 2>&1 &
+    PROGRAM_PID=$!
+    PIDS+=("$PROGRAM_PID")
+    wait_for 20 find_keyboard && wait_for 5 is_viewable "$KEYBOARD" && wait_for 5 is_viewable "$PAGE1"
+}
+stop_program() {
+    kill "$PROGRAM_PID" 2>/dev/null
+    wait_for 5 eval '! kill -0 "$PROGRAM_PID" 2>/dev/null' || kill -9 "$PROGRAM_PID" 2>/dev/null
+    wait "$PROGRAM_PID" 2>/dev/null
+}
+is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+is_iconic() { ! is_viewable "$1"; }
+map_state() { xwininfo -id "$1" | sed -n 's/.*Map State: //p'; }
+client_size() { xwininfo -id "$1" | awk '/^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print w, h}'; }
+# Whether WIDTH HEIGHT is the designed size times the scale, to a pixel either way.
+scaled_size() { # scaled_size "W H" "DESIGNED_W DESIGNED_H" SCALE
+    awk -v got="$1" -v want="$2" -v s="$3" 'BEGIN {
+        split(got, g, " "); split(want, d, " ")
+        ok = 1
+        for (i = 1; i <= 2; ++i) { e = g[i] - d[i] * s; if (e < -1 || e > 1) ok = 0 }
+        exit !ok }'
+}
+transient_for() { xprop -id "$1" WM_TRANSIENT_FOR | awk '{print $NF}'; }
+owned_dialog() { # owned_dialog WINDOW: transient for the keyboard, and a dialog to the window manager
+    local owner
+    owner=$(transient_for "$1")
+    [[ $owner == 0x* ]] && ((owner == KEYBOARD)) \
+        && xprop -id "$1" _NET_WM_WINDOW_TYPE | grep -q '= _NET_WM_WINDOW_TYPE_DIALOG'
+}
+# Whether the first window is stacked above the second, in the window manager's bottom-to-top list.
+stacked_above() {
+    local id position=0 upper=0 lower=0
+    for id in $(xprop -root _NET_CLIENT_LIST_STACKING | sed -n 's/.*# //p' | tr ',' ' '); do
+        position=$((position + 1))
+        (($1 == id)) && upper=$position
+        (($2 == id)) && lower=$position
+    done
+    ((upper && lower && upper > lower))
+}
+active_window() { xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //; s/,.*//'; }
+keyboard_active() {
+    local active
+    active=$(active_window)
+    [[ $active == 0x* ]] && ((active == KEYBOARD))
+}
+# Clicks the あ key TIMES times. The pointer moves there once: xdotool's --sync would wait for a move that never
+# comes when the pointer is already in place.
+click_key_a() { # click_key_a TIMES
+    local x y
+    eval "$(xdotool getwindowgeometry --shell "$KEYBOARD")"
+    read -r x y <<<"$KEY_A"
+    xdotool mousemove $((X + x)) $((Y + y)) sleep 0.2 click --repeat "$1" --delay 60 1
+}
+
+# --- The secondary windows belong to the keyboard, under each window manager ------------------------------
+
+ownership_under() { # ownership_under NAME COMMAND...
+    local wm=$1 wm_pid
+    shift
+    "$@" >"$WORK/$wm.log" 2>&1 &
+    wm_pid=$!
+    PIDS+=("$wm_pid")
+    if ! wait_for 10 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'; then
+        record FAIL "$wm: the window manager starts" "$(tail -1 "$WORK/$wm.log")"
+        kill "$wm_pid" 2>/dev/null
+        return
+    fi
+    if ! start_program; then
+        record FAIL "$wm: the keyboard and page 1 open" "$(tail -2 "$WORK/program.log")"
+        stop_program
+        kill "$wm_pid" 2>/dev/null
+        return
+    fi
+    check "$wm: page 1 is a dialog transient for the keyboard" "WM_TRANSIENT_FOR $(transient_for "$PAGE1")" \
+        owned_dialog "$PAGE1"
+    check "$wm: the keyboard's client area is 748 x 419" "$(client_size "$KEYBOARD")" \
+        scaled_size "$(client_size "$KEYBOARD")" "$KEYBOARD_SIZE" 1
+
+    click_key_a 16
+    if wait_for 5 eval 'NOTICE=$(window_named 説明ー４) && is_viewable "$NOTICE"'; then
+        check "$wm: the notice is a dialog transient for the keyboard" "" owned_dialog "$NOTICE"
+        click_key_a 1
+        sleep 0.5
+        check "$wm: after the next key the notice is still above the keyboard" \
+            "$(xprop -root _NET_CLIENT_LIST_STACKING)" stacked_above "$NOTICE" "$KEYBOARD"
+        check "$wm: ... and the keyboard keeps the focus" "active $(active_window)" keyboard_active
+        xdotool windowminimize "$KEYBOARD"
+        if wait_for 5 eval 'is_iconic "$PAGE1" && is_iconic "$NOTICE"'; then
+            record PASS "$wm: minimising the keyboard minimises page 1 and the notice"
+        else
+            record FAIL "$wm: minimising the keyboard minimises page 1 and the notice" \
+                "page 1 $(map_state "$PAGE1"), notice $(map_state "$NOTICE"), keyboard $(map_state "$KEYBOARD")"
+        fi
+        xdotool windowactivate "$KEYBOARD" 2>/dev/null || xdotool windowmap "$KEYBOARD"
+        check "$wm: restoring the keyboard restores them" "" \
+            wait_for 5 eval 'is_viewable "$KEYBOARD" && is_viewable "$PAGE1" && is_viewable "$NOTICE"'
+    else
+        record FAIL "$wm: sixteen characters show the notice" "$(tail -2 "$WORK/program.log")"
+    fi
+    stop_program
+    kill "$wm_pid" 2>/dev/null
+    wait_for 5 eval '! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
+    xprop -root -remove _NET_SUPPORTING_WM_CHECK 2>/dev/null
+}
+
+ownership_under openbox openbox --config-file /dev/null
+if command -v xfwm4 >/dev/null && command -v dbus-run-session >/dev/null; then
+    ownership_under xfwm4 dbus-run-session -- xfwm4 --compositor=off
+else
+    record SKIP "xfwm4 (xfwm4 or dbus is missing)"
+fi
+
+# --- Every scale starts, with windows of the designed size times the scale ---------------------------------
+
+openbox --config-file /dev/null >"$WORK/openbox-scales.log" 2>&1 &
+PIDS+=("$!")
+wait_for 10 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
+
+sizes_at() { # sizes_at DESCRIPTION SCALE [VAR=VALUE...]
+    local description=$1 scale=$2
+    shift 2
+    if ! start_program "$@"; then
+        record FAIL "$description: starts" "$(tail -2 "$WORK/program.log")"
+        stop_program
+        return
+    fi
+    local keyboard page
+    keyboard=$(client_size "$KEYBOARD")
+    page=$(client_size "$PAGE1")
+    if scaled_size "$keyboard" "$KEYBOARD_SIZE" "$scale" && scaled_size "$page" "$PAGE_SIZE" "$scale"; then
+        record PASS "$description: starts, keyboard $keyboard, page 1 $page"
+    else
+        record FAIL "$description: windows at $scale times their size" "keyboard $keyboard, page 1 $page"
+    fi
+    stop_program
+}
+
+for scale in 1 1.25 1.5 1.75 2 2.25 2.5 2.75 3; do
+    sizes_at "QT_SCALE_FACTOR=$scale" "$scale" QT_SCALE_FACTOR="$scale"
+done
+for dpi in 96 120 144 192; do
+    echo "Xft.dpi: $dpi" | xrdb -override -
+    sizes_at "Xft.dpi: $dpi" "$(awk -v d="$dpi" 'BEGIN {print d / 96}')"
+done
+xrdb -remove 2>/dev/null
+
+echo "$PASSED passed, $FAILED failed, $SKIPPED skipped"
+((FAILED)) && exit 1
+((PASSED)) || exit 77
+exit 0
