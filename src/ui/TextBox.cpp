@@ -10,7 +10,10 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QValidator>
+#include <QtGui/private/qguiapplication_p.h>
 #include <algorithm>
+#include <qpa/qplatforminputcontext.h>
+#include <qpa/qplatformintegration.h>
 
 namespace ui {
 
@@ -46,6 +49,17 @@ bool carriesCharacter(const QKeyEvent *event)
 {
     const QString text = event->text();
     return !text.isEmpty() && text != QChar(0x7F);
+}
+
+// Qt's ibus plugin passes the field's text and selection to the input method only once the engine has asked for
+// them. mozc asks when it is enabled, in whichever program has the focus then, and on each key it handles: in a
+// program started after mozc was enabled, the first 変換 found no text and converted nothing. Asking on the
+// engine's behalf lets that first press convert; other input methods' plugins have no such slot.
+void askForSurroundingText()
+{
+    QPlatformInputContext *context = QGuiApplicationPrivate::platformIntegration()->inputContext();
+    if (context && context->isValid() && context->metaObject()->indexOfSlot("surroundingTextRequired()") >= 0)
+        QMetaObject::invokeMethod(context, "surroundingTextRequired");
 }
 
 } // namespace
@@ -258,6 +272,7 @@ void TextBox::inputMethodEvent(QInputMethodEvent *event)
 void TextBox::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
+    askForSurroundingText();
     // The keys set the text and the selection while they hold the focus themselves, so the input method has
     // not seen them; without this it would convert what was selected before.
     QGuiApplication::inputMethod()->update(
