@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every image the tool draws, one function (or family) to a file: the icon, the pointers and each page's pictures.
+// A picture that shows another (a pointer in a page picture) takes it from here.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <optional>
+
+namespace draw {
+
+struct Fonts;
+
+// The icon: the 32 pixel window icon (palette), the icon theme's sizes, and the scalable drawing. Empty when no
+// Japanese face with あ is installed.
+std::optional<QImage> drawIcon();
+std::optional<QImage> drawThemeIcon(int pixels);
+std::optional<QByteArray> iconSvg();
+
+// The pointers, 32 pixels square times `scale`, as palette images.
+QImage drawRing(int scale = 1);
+QImage drawBarArrow(int scale = 1);
+std::optional<QImage> drawRyokai(int scale = 1);
+
+// The pictures of the explanation pages, in the file's pixel size.
+QImage drawClickPicture(const Fonts &fonts, bool typed);
+QImage drawDragPicture(const Fonts &fonts);
+QImage drawConversionPicture(const Fonts &fonts);
+QImage drawPastePicture(const Fonts &fonts);
+
+} // namespace draw
