@@ -4,6 +4,7 @@
 #include "Harness.h"
 #include "explain/Explanation.h"
 #include "explain/Pages.h"
+#include "ui/Controls.h"
 #include "ui/Units.h"
 
 #include <QPainter>
@@ -35,6 +36,19 @@ QImage renderAtScaleOne(QWidget *widget)
     QPainter painter(&image);
     widget->render(&painter);
     return image;
+}
+
+// The mean difference of the colour channels of two images over `area`, 0 to 255.
+double meanDifference(const QImage &a, const QImage &b, const QRect &area)
+{
+    qint64 sum = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q));
+        }
+    }
+    return double(sum) / (3.0 * area.width() * area.height());
 }
 
 } // namespace
@@ -174,6 +188,63 @@ private Q_SLOTS:
         // Still pointing with its middle: logical pixels here; on X11, which takes the image as it is, device pixels.
         const QPoint middle = QGuiApplication::platformName() == u"xcb"_s ? QPoint(32, 32) : QPoint(16, 16);
         QCOMPARE(cursor.hotSpot(), middle);
+    }
+
+    void pagePicturesUseTheFineImages_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("coarse");
+        QTest::addColumn<QString>("fine");
+        QTest::newRow("page 1: before the click")
+            << 1 << u"ImgBun1a_0"_s << u":/ImgBun1a.jpg"_s << u":/ImgBun1a@2x.jpg"_s;
+        QTest::newRow("page 1: after the click")
+            << 1 << u"ImgBun1b_1"_s << u":/ImgBun1b.jpg"_s << u":/ImgBun1b@2x.jpg"_s;
+        QTest::newRow("page 2: drag") << 2 << u"ImgBun2a"_s << u":/ImgBun2a.jpg"_s << u":/ImgBun2a@2x.jpg"_s;
+        QTest::newRow("page 2: keys, transparent")
+            << 2 << u"ImgBun2b"_s << u":/ImgBun2b.gif"_s << u":/ImgBun2b@2x.gif"_s;
+        QTest::newRow("page 3: paste") << 3 << u"ImgBun3"_s << u":/ImgBun3.jpg"_s << u":/ImgBun3@2x.jpg"_s;
+    }
+
+    // On any screen finer than one device pixel to the pixel, a page picture is the drawing made twice as fine,
+    // stretched to its frame: not the small one enlarged.
+    void pagePicturesUseTheFineImages()
+    {
+        QFETCH(int, n);
+        QFETCH(QString, name);
+        QFETCH(QString, coarse);
+        QFETCH(QString, fine);
+        Harness h;
+        ui::Form &page = h.explanation().page(n);
+        auto *picture = page.findChild<ui::Picture *>(name);
+        QVERIFY(picture);
+        picture->show(); // the second frame of page 1 starts hidden
+        const QImage fineImage = QImage(fine).convertToFormat(QImage::Format_ARGB32);
+        const QImage coarseImage = QImage(coarse).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(fineImage.size(), coarseImage.size() * 2);
+        const QPixmap &pixmap = picture->picture();
+        QCOMPARE(pixmap.devicePixelRatio(), 2.0);
+        QCOMPARE(pixmap.deviceIndependentSize(), QSizeF(coarseImage.size()));
+        QCOMPARE(pixmap.toImage().convertToFormat(QImage::Format_ARGB32), fineImage);
+
+        // What the page shows is far nearer the fine drawing stretched to the frame than the coarse one.
+        const qreal ratio = qApp->devicePixelRatio();
+        const QImage shown = page.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const auto drawnFrom = [&](const QImage &image) {
+            QImage canvas(shown.size(), QImage::Format_RGB32);
+            canvas.setDevicePixelRatio(ratio);
+            canvas.fill(page.backColor());
+            QPainter painter(&canvas);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(QRectF(picture->geometry()), image);
+            return canvas;
+        };
+        const QRect inside = QRectF(QRectF(picture->geometry()).topLeft() * ratio, QSizeF(picture->size()) * ratio)
+                                 .toAlignedRect()
+                                 .adjusted(2, 2, -2, -2);
+        const double fromFine = meanDifference(shown, drawnFrom(fineImage), inside);
+        const double fromCoarse = meanDifference(shown, drawnFrom(coarseImage), inside);
+        QVERIFY2(fromFine * 4 < fromCoarse, qPrintable(u"%1 vs %2"_s.arg(fromFine).arg(fromCoarse)));
     }
 };
 

@@ -558,11 +558,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("n");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QSize>("size");
-        QTest::newRow("ImgBun1a") << 1 << u"ImgBun1a_0"_s << QSize(170, 170);
-        QTest::newRow("ImgBun1b") << 1 << u"ImgBun1b_1"_s << QSize(170, 170);
-        QTest::newRow("ImgBun2a") << 2 << u"ImgBun2a"_s << QSize(142, 170);
-        QTest::newRow("ImgBun2b") << 2 << u"ImgBun2b"_s << QSize(184, 156);
-        QTest::newRow("ImgBun3") << 3 << u"ImgBun3"_s << QSize(180, 150);
+        QTest::addColumn<QString>("file");
+        QTest::newRow("ImgBun1a") << 1 << u"ImgBun1a_0"_s << QSize(170, 170) << u":/ImgBun1a.jpg"_s;
+        QTest::newRow("ImgBun1b") << 1 << u"ImgBun1b_1"_s << QSize(170, 170) << u":/ImgBun1b.jpg"_s;
+        QTest::newRow("ImgBun2a") << 2 << u"ImgBun2a"_s << QSize(142, 170) << u":/ImgBun2a.jpg"_s;
+        QTest::newRow("ImgBun2b") << 2 << u"ImgBun2b"_s << QSize(184, 156) << u":/ImgBun2b.gif"_s;
+        QTest::newRow("ImgBun3") << 3 << u"ImgBun3"_s << QSize(180, 150) << u":/ImgBun3.jpg"_s;
     }
 
     void pictures()
@@ -570,10 +571,16 @@ private Q_SLOTS:
         QFETCH(int, n);
         QFETCH(QString, name);
         QFETCH(QSize, size);
+        QFETCH(QString, file);
         Harness h;
+        QCOMPARE(page(h, n).devicePixelRatioF(), 1.0);
         const QPixmap &picture = child<ui::Picture>(page(h, n), name)->picture();
         QCOMPARE(picture.size(), size);
         QCOMPARE(picture.hasAlphaChannel(), name == u"ImgBun2b"_s);
+        // At one device pixel to the pixel, the drawing made for it, not the fine one reduced.
+        QCOMPARE(picture.devicePixelRatio(), 1.0);
+        QCOMPARE(picture.toImage().convertToFormat(QImage::Format_ARGB32),
+            QImage(file).convertToFormat(QImage::Format_ARGB32));
     }
 
     void frameLines()

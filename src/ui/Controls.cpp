@@ -225,17 +225,21 @@ void Picture::setPicture(const QPixmap &pixmap)
     update();
 }
 
-void Picture::setPicture(std::function<QPixmap()> read)
+void Picture::setPicture(std::function<QPixmap(qreal)> read)
 {
     m_read = std::move(read);
+    m_readRatio = 0;
     m_pixmap = {};
     update();
 }
 
 const QPixmap &Picture::picture() const
 {
-    if (m_read)
-        m_pixmap = std::exchange(m_read, {})();
+    const qreal ratio = devicePixelRatioF();
+    if (m_read && ratio != m_readRatio) {
+        m_pixmap = m_read(ratio);
+        m_readRatio = ratio;
+    }
     return m_pixmap;
 }
 

@@ -80,8 +80,9 @@ public:
     explicit Picture(QWidget *parent = nullptr);
 
     void setPicture(const QPixmap &pixmap);
-    // A picture read only when it is first shown or asked for: one that starts hidden costs nothing at start-up.
-    void setPicture(std::function<QPixmap()> read);
+    // A picture read only when it is first shown or asked for, for the device pixel ratio it is shown at: one that
+    // starts hidden costs nothing at start-up. It is read again if the window comes to a screen of another ratio.
+    void setPicture(std::function<QPixmap(qreal devicePixelRatio)> read);
     const QPixmap &picture() const;
     // Checked platform operations.
     void setShown(bool shown);
@@ -99,7 +100,8 @@ protected:
 
 private:
     mutable QPixmap m_pixmap;
-    mutable std::function<QPixmap()> m_read;
+    std::function<QPixmap(qreal)> m_read;
+    mutable qreal m_readRatio = 0; // the device pixel ratio m_pixmap was read for; 0 before the first read
 };
 
 } // namespace ui

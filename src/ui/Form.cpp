@@ -44,6 +44,23 @@ QImage resourceImage(const QString &name)
     return image;
 }
 
+// A page's picture for a device pixel ratio. Above 1 it is the drawing made twice as fine (`name@2x`), at 200 % pixel
+// for pixel; at 125 % to 175 % the fine drawing reduced is sharper than the coarse one enlarged. The coarse drawing
+// stands in if the fine one cannot be read.
+QPixmap pictureFor(const QString &name, qreal devicePixelRatio)
+{
+    if (devicePixelRatio > 1) {
+        const QFileInfo file(name);
+        QPixmap fine
+            = QPixmap::fromImage(resourceImage(file.completeBaseName() + QStringLiteral("@2x.") + file.suffix()));
+        if (!fine.isNull()) {
+            fine.setDevicePixelRatio(2);
+            return fine;
+        }
+    }
+    return QPixmap::fromImage(resourceImage(name));
+}
+
 constexpr int PointerSize = 32;
 
 // Screen readers announce a window by its title when it is a frame; Qt describes a plain widget as a filler.
@@ -174,7 +191,7 @@ void Form::build()
         }
         case ControlKind::Picture: {
             auto *picture = new Picture(this);
-            picture->setPicture([name = def.caption.toString()] { return QPixmap::fromImage(resourceImage(name)); });
+            picture->setPicture([name = def.caption.toString()](qreal ratio) { return pictureFor(name, ratio); });
             widget = picture;
             break;
         }

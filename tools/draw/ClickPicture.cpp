@@ -10,9 +10,9 @@ namespace draw {
 
 // Page 1: move the red ring onto a kana key and click the mouse's left button. The first frame shows the key lit
 // under the ring with the click coming, the second the key pressed and its kana typed and selected in the field.
-QImage drawClickPicture(const Fonts &fonts, bool typed)
+QImage drawClickPicture(const Fonts &fonts, bool typed, int scale)
 {
-    Sketch sketch(QSize(171, 151), QSize(170, 170), QColor(255, 252, 236));
+    Sketch sketch(QSize(171, 151), QSize(170, 170), QColor(255, 252, 236), scale);
     QPainter &p = sketch.painter;
 
     // A piece of the keyboard window: green, the text field, two rows of kana keys.
@@ -36,7 +36,7 @@ QImage drawClickPicture(const Fonts &fonts, bool typed)
         key(p, QRectF(window.left() + 64, y, size, size), KeyRest, kana[r][1], kanaFont);
     }
     // The ring a little off the key's middle, so the kana stays readable through it.
-    ringPointer(p, QPointF(window.left() + 10 + size * 0.8, top + size * 0.8), 24);
+    ringPointer(p, QPointF(window.left() + 10 + size * 0.8, top + size * 0.8), 24, scale);
 
     // The mouse, its left button pressed.
     const QRectF body(121, 62, 40, 60);

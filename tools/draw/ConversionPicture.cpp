@@ -13,9 +13,9 @@ namespace draw {
 
 // Page 2: the lower right of a physical keyboard with the conversion key and Enter ringed in red, and arrows up from
 // the key names written under the picture on the page. Whatever lies outside the keyboard is transparent.
-QImage drawConversionPicture(const Fonts &fonts)
+QImage drawConversionPicture(const Fonts &fonts, int scale)
 {
-    Sketch sketch(QSize(181, 151), QSize(184, 156), Qt::transparent);
+    Sketch sketch(QSize(181, 151), QSize(184, 156), Qt::transparent, scale);
     QPainter &p = sketch.painter;
 
     // The keyboard's case runs off the top and sides; a unit is one key's pitch.

@@ -9,9 +9,9 @@ using namespace Qt::StringLiterals;
 namespace draw {
 
 // Page 2: drag the pointer across the typed word with the left button held; the word turns blue.
-QImage drawDragPicture(const Fonts &fonts)
+QImage drawDragPicture(const Fonts &fonts, int scale)
 {
-    Sketch sketch(QSize(142, 170), QSize(142, 170), QColor(255, 252, 236));
+    Sketch sketch(QSize(142, 170), QSize(142, 170), QColor(255, 252, 236), scale);
     QPainter &p = sketch.painter;
 
     // The text field with a word, selected from its first to its last character.
@@ -40,7 +40,7 @@ QImage drawDragPicture(const Fonts &fonts)
     p.drawEllipse(QPointF(wordRun.left(), y), 2.6, 2.6);
     arrow(p, QPointF(wordRun.left(), y), QPointF((wordRun.left() + wordRun.right()) / 2, y),
         QPointF(wordRun.right() + 4, y), 3.6, 9, AlertRed);
-    const QImage barArrow = drawBarArrow().convertToFormat(QImage::Format_ARGB32);
+    const QImage barArrow = drawBarArrow(scale).convertToFormat(QImage::Format_ARGB32);
     p.drawImage(QRectF(wordRun.right() - 2, field.center().y() - 12, 24, 24), barArrow);
 
     // The mouse, left button held, sliding to the right.

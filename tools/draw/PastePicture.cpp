@@ -11,9 +11,9 @@ using namespace Qt::StringLiterals;
 namespace draw {
 
 // Page 3: a text editor with its Edit menu open and Paste lit under the pointer; the caret blinks at the top left.
-QImage drawPastePicture(const Fonts &fonts)
+QImage drawPastePicture(const Fonts &fonts, int scale)
 {
-    Sketch sketch(QSize(181, 141), QSize(180, 150), QColor(255, 255, 255));
+    Sketch sketch(QSize(181, 141), QSize(180, 150), QColor(255, 255, 255), scale);
     QPainter &p = sketch.painter;
     const QFont titleFont = face(fonts.gothic, 9.5, QFont::Bold);
     const QFont menuFont = face(fonts.gothic, 10, QFont::Normal);

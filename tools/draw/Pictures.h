@@ -22,10 +22,10 @@ QImage drawRing(int scale = 1);
 QImage drawBarArrow(int scale = 1);
 std::optional<QImage> drawRyokai(int scale = 1);
 
-// The pictures of the explanation pages, in the file's pixel size.
-QImage drawClickPicture(const Fonts &fonts, bool typed);
-QImage drawDragPicture(const Fonts &fonts);
-QImage drawConversionPicture(const Fonts &fonts);
-QImage drawPastePicture(const Fonts &fonts);
+// The pictures of the explanation pages, in the file's pixel size times `scale` (1 or 2).
+QImage drawClickPicture(const Fonts &fonts, bool typed, int scale);
+QImage drawDragPicture(const Fonts &fonts, int scale);
+QImage drawConversionPicture(const Fonts &fonts, int scale);
+QImage drawPastePicture(const Fonts &fonts, int scale);
 
 } // namespace draw

@@ -16,14 +16,15 @@ using namespace Qt::StringLiterals;
 
 namespace draw {
 
-Sketch::Sketch(QSize frame, QSize file, const QColor &background)
-    : m_file(file)
-    , m_image(file * Fine, QImage::Format_ARGB32_Premultiplied)
+Sketch::Sketch(QSize frame, QSize file, const QColor &background, int scale)
+    : m_file(file * scale)
+    , m_scale(scale)
+    , m_image(m_file * Fine, QImage::Format_ARGB32_Premultiplied)
 {
     m_image.fill(background);
     painter.begin(&m_image);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
-    painter.scale(qreal(file.width() * Fine) / frame.width(), qreal(file.height() * Fine) / frame.height());
+    painter.scale(qreal(m_image.width()) / frame.width(), qreal(m_image.height()) / frame.height());
 }
 
 QImage Sketch::finish()
@@ -133,9 +134,9 @@ void arrow(QPainter &painter, QPointF from, QPointF control, QPointF to, qreal w
     painter.restore();
 }
 
-void ringPointer(QPainter &painter, QPointF hotSpot, qreal size)
+void ringPointer(QPainter &painter, QPointF hotSpot, qreal size, int scale)
 {
-    const QImage ring = drawRing().convertToFormat(QImage::Format_ARGB32);
+    const QImage ring = drawRing(scale).convertToFormat(QImage::Format_ARGB32);
     painter.drawImage(QRectF(hotSpot - QPointF(size / 2, size / 2), QSizeF(size, size)), ring);
 }
 

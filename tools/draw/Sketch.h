@@ -13,7 +13,8 @@
 namespace draw {
 
 // Each picture is drawn in the pixels of the frame it is shown in on its page, on a canvas three times finer, and
-// then reduced to the file's own pixel size; the page stretches it back into its frame, so circles stay round.
+// then reduced to the file's own pixel size; the page stretches it back into its frame, so circles stay round. Each
+// is also drawn at twice the file's size, for screens with two device pixels to the pixel: the same drawing, finer.
 constexpr int Fine = 3;
 
 // Colours of the program's own windows, so the pictures show what the user sees.
@@ -33,16 +34,18 @@ struct Fonts {
 // The heavy rounded face the keys use, from the program's own resources.
 std::optional<QString> roundedFamily(const QDir &resources);
 
-// A picture being drawn: a painter in frame pixels over the finer canvas.
+// A picture being drawn: a painter in frame pixels over the finer canvas. `scale` 2 gives a file twice the size.
 class Sketch {
 public:
-    Sketch(QSize frame, QSize file, const QColor &background);
+    Sketch(QSize frame, QSize file, const QColor &background, int scale);
     QImage finish();
+    int scale() const { return m_scale; }
 
     QPainter painter;
 
 private:
     QSize m_file;
+    int m_scale;
     QImage m_image;
 };
 
@@ -66,8 +69,8 @@ void key(QPainter &painter, const QRectF &rect, const QColor &colour, const QStr
 // A curved arrow from `from` bending towards `control` and ending in a head at `to`, with a white rim.
 void arrow(QPainter &painter, QPointF from, QPointF control, QPointF to, qreal width, qreal head, const QColor &fill);
 
-// The red-ring pointer of the keyboard window, centred on `hotSpot`.
-void ringPointer(QPainter &painter, QPointF hotSpot, qreal size);
+// The red-ring pointer of the keyboard window, centred on `hotSpot`, from its drawing at `scale`.
+void ringPointer(QPainter &painter, QPointF hotSpot, qreal size, int scale);
 
 // The platform's standard arrow pointer, tip at `tip`.
 void arrowPointer(QPainter &painter, QPointF tip, qreal scale);

@@ -72,10 +72,16 @@ int main(int argc, char *argv[])
         ok = themeIcon && writePng(icons, u"gojuon-keyboard-%1.png"_s.arg(pixels), *themeIcon) && ok;
     }
     ok = writeFile(icons, u"gojuon-keyboard.svg"_s, *svg) && ok;
-    ok = writeJpeg(dir, u"ImgBun1a.jpg"_s, drawClickPicture(fonts, false)) && ok;
-    ok = writeJpeg(dir, u"ImgBun1b.jpg"_s, drawClickPicture(fonts, true)) && ok;
-    ok = writeJpeg(dir, u"ImgBun2a.jpg"_s, drawDragPicture(fonts)) && ok;
-    ok = writeGif(dir, u"ImgBun2b.gif"_s, settleEdgesOn(drawConversionPicture(fonts), PageLightGreen)) && ok;
-    ok = writeJpeg(dir, u"ImgBun3.jpg"_s, drawPastePicture(fonts)) && ok;
+    // The pages' pictures, and each twice as fine beside it.
+    for (int scale : { 1, 2 }) {
+        const QString fine = scale == 2 ? u"@2x"_s : QString();
+        ok = writeJpeg(dir, u"ImgBun1a%1.jpg"_s.arg(fine), drawClickPicture(fonts, false, scale)) && ok;
+        ok = writeJpeg(dir, u"ImgBun1b%1.jpg"_s.arg(fine), drawClickPicture(fonts, true, scale)) && ok;
+        ok = writeJpeg(dir, u"ImgBun2a%1.jpg"_s.arg(fine), drawDragPicture(fonts, scale)) && ok;
+        ok = writeGif(
+                 dir, u"ImgBun2b%1.gif"_s.arg(fine), settleEdgesOn(drawConversionPicture(fonts, scale), PageLightGreen))
+            && ok;
+        ok = writeJpeg(dir, u"ImgBun3%1.jpg"_s.arg(fine), drawPastePicture(fonts, scale)) && ok;
+    }
     return ok ? 0 : 1;
 }
