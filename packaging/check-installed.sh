@@ -23,7 +23,7 @@ for file in /usr/bin/gojuon-keyboard \
     /usr/share/gojuon-keyboard/fonts/MPLUSRounded1c_800ExtraBold.ttf /usr/share/gojuon-keyboard/fonts/OFL.txt \
     /usr/share/applications/gojuon-keyboard.desktop \
     /usr/share/metainfo/org.gojuonkeyboard.GojuonKeyboard.metainfo.xml \
-    /usr/share/icons/hicolor/{32x32,48x48,64x64,128x128,256x256}/apps/gojuon-keyboard.png \
+    /usr/share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/gojuon-keyboard.png \
     /usr/share/icons/hicolor/scalable/apps/gojuon-keyboard.svg /usr/share/doc/gojuon-keyboard/copyright; do
     [ -s "$file" ] || fail "$file is missing"
 done

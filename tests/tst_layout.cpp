@@ -7,9 +7,71 @@
 #include "ui/Units.h"
 
 #include <QAccessible>
+#include <QFile>
+#include <QPainter>
+#include <QPainterPath>
 #include <QTest>
+#include <QXmlStreamReader>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Resources = QStringLiteral(GOJUON_RESOURCES);
+
+// The scalable icon as the drawing tool writes it: a 32 x 32 view box and filled paths of absolute M, L and C
+// commands closed by Z, drawn onto a transparent square of `pixels`. Empty if the file holds anything else.
+QImage renderIconSvg(const QString &file, int pixels)
+{
+    QFile svg(file);
+    if (!svg.open(QIODevice::ReadOnly))
+        return {};
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(pixels / 32.0, pixels / 32.0);
+    QXmlStreamReader xml(&svg);
+    while (xml.readNextStartElement()) {
+        if (xml.name() == u"svg"_s) {
+            if (xml.attributes().value(u"viewBox"_s) != u"0 0 32 32"_s)
+                return {};
+            continue;
+        }
+        if (xml.name() != u"path"_s)
+            return {};
+        QPainterPath path;
+        path.setFillRule(Qt::WindingFill); // SVG's nonzero rule
+        QList<qreal> numbers;
+        QChar command;
+        for (const QString &token : xml.attributes().value(u"d"_s).toString().split(u' ', Qt::SkipEmptyParts)) {
+            QString number = token;
+            if (token.front().isLetter()) {
+                command = token.front();
+                number = token.mid(1);
+                if (command == u'Z')
+                    path.closeSubpath();
+            }
+            if (!number.isEmpty())
+                numbers << number.toDouble();
+            if (command == u'M' && numbers.size() == 2)
+                path.moveTo(numbers[0], numbers[1]);
+            else if (command == u'L' && numbers.size() == 2)
+                path.lineTo(numbers[0], numbers[1]);
+            else if (command == u'C' && numbers.size() == 6)
+                path.cubicTo(numbers[0], numbers[1], numbers[2], numbers[3], numbers[4], numbers[5]);
+            else
+                continue;
+            numbers.clear();
+        }
+        painter.fillPath(path, QColor::fromString(xml.attributes().value(u"fill"_s)));
+        xml.skipCurrentElement();
+    }
+    painter.end();
+    return xml.hasError() ? QImage() : image.convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
 
 class LayoutTest : public QObject {
     Q_OBJECT
@@ -21,7 +83,9 @@ private Q_SLOTS:
         QCOMPARE(h.keyboard().size(), QSize(748, 419));
         QCOMPARE(h.keyboard().windowTitle(), u"\u30AD\u30FC\u30DC\u30FC\u30C9"_s);
         QCOMPARE(h.keyboard().backColor(), QColor(0, 208, 0));
-        QVERIFY(!h.keyboard().windowIcon().isNull());
+        // The icon at each size a desktop shows it, from the title bar to the window switcher.
+        QCOMPARE(h.keyboard().windowIcon().availableSizes(),
+            QList<QSize>({ QSize(16, 16), QSize(24, 24), QSize(32, 32), QSize(48, 48), QSize(64, 64) }));
         saveArtefact(&h.keyboard(), u"keyboard"_s);
     }
 
@@ -172,6 +236,59 @@ private Q_SLOTS:
         }
         // A key stays a button.
         QCOMPARE(QAccessible::queryAccessibleInterface(h.key(u"cmdMoji_0"_s))->role(), QAccessible::Button);
+    }
+
+    void iconIsTheKeyCapAlone_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("pixels");
+        QTest::newRow("window icon, 32") << u":/icon.png"_s << 32;
+        for (int pixels : { 16, 24, 48, 64 })
+            QTest::addRow("window icon, %d", pixels) << u":/icon-%1.png"_s.arg(pixels) << pixels;
+        for (int pixels : { 16, 24, 48, 64, 128, 256 }) {
+            QTest::addRow("theme, %d", pixels)
+                << u"%1/icons/gojuon-keyboard-%2.png"_s.arg(Resources).arg(pixels) << pixels;
+        }
+        QTest::newRow("theme, scalable, drawn at 256") << Resources + u"/icons/gojuon-keyboard.svg"_s << 256;
+    }
+
+    // A transparent surround, so that a panel or dock shows the key cap rather than a square tile; the cap itself
+    // opaque. At every size the desktop may pick, and in the scalable drawing.
+    void iconIsTheKeyCapAlone()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, pixels);
+        const QImage icon = file.endsWith(u".svg"_s) ? renderIconSvg(file, pixels)
+                                                     : QImage(file).convertToFormat(QImage::Format_ARGB32);
+        QVERIFY2(!icon.isNull(), qPrintable(file));
+        QCOMPARE(icon.size(), QSize(pixels, pixels));
+        const int last = pixels - 1;
+        for (const QPoint corner : { QPoint(0, 0), QPoint(last, 0), QPoint(0, last), QPoint(last, last) })
+            QCOMPARE(qAlpha(icon.pixel(corner)), 0);
+        for (const QPoint inside : { QPoint(pixels / 2, pixels / 2), QPoint(pixels / 8 + 1, pixels / 2),
+                 QPoint(pixels / 2, pixels * 7 / 8 - 1) })
+            QCOMPARE(qAlpha(icon.pixel(inside)), 255);
+    }
+
+    // The scalable drawing is the bitmaps' design: drawn at 256 pixels it differs from the 256 pixel image only
+    // by the antialiasing of the glyph's edges.
+    void scalableIconMatchesTheBitmaps()
+    {
+        const QImage drawn = renderIconSvg(Resources + u"/icons/gojuon-keyboard.svg"_s, 256);
+        const QImage bitmap
+            = QImage(Resources + u"/icons/gojuon-keyboard-256.png"_s).convertToFormat(QImage::Format_ARGB32);
+        QVERIFY(!drawn.isNull());
+        QCOMPARE(drawn.size(), bitmap.size());
+        qint64 difference = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                const QRgb a = drawn.pixel(x, y), b = bitmap.pixel(x, y);
+                difference += qAbs(qAlpha(a) - qAlpha(b)) + qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b))
+                    + qAbs(qBlue(a) - qBlue(b));
+            }
+        }
+        const double mean = double(difference) / (4.0 * drawn.width() * drawn.height());
+        QVERIFY2(mean < 2, qPrintable(u"mean difference %1"_s.arg(mean)));
     }
 };
 

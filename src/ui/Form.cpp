@@ -63,6 +63,20 @@ QPixmap pictureFor(const QString &name, qreal devicePixelRatio)
 
 constexpr int PointerSize = 32;
 
+// The window icon at the sizes a desktop shows it: title bars and task lists take 16 to 32 pixels, window switchers
+// and docks 48 or 64. Each is drawn for its size, so none is a blurred reduction of another.
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (const QString &name : { QStringLiteral("icon-16.png"), QStringLiteral("icon-24.png"),
+             QStringLiteral("icon.png"), QStringLiteral("icon-48.png"), QStringLiteral("icon-64.png") }) {
+        const QImage image = resourceImage(name);
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+}
+
 // Screen readers announce a window by its title when it is a frame; Qt describes a plain widget as a filler.
 QAccessibleInterface *accessibleWindow(const QString &, QObject *object)
 {
@@ -140,7 +154,7 @@ Form::Form(const FormDef &definition, QWidget *owner)
     if (definition.pointer != Pointer::Inherit)
         setCursor(pointer(definition.pointer));
     if (definition.hasIcon)
-        setWindowIcon(QIcon(QPixmap::fromImage(resourceImage(QStringLiteral("icon.png")))));
+        setWindowIcon(applicationIcon());
 
     // The client area at its designed place, kept on the screen.
     QRect client

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The application icon, a key cap with あ: the 32 pixel window icon as a palette image, the icon theme's sizes in
-// full colour, and the scalable drawing, all from one description of its shapes.
+// The application icon, a key cap with あ: crisp palette images at 16, 24 and 32 pixels, the icon theme's larger
+// sizes in full colour, and the scalable drawing, all from one description of the cap's layers.
 #include "Kit.h"
 #include "Pictures.h"
 
+#include <algorithm>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -12,11 +13,11 @@ namespace draw {
 
 namespace {
 
-// The icon: a light grey key cap with あ on it, sitting on a green square.
-constexpr Palette<11> IconPalette = {
+// The icon: a light grey key cap with あ on it, alone: whatever lies around the cap is transparent, so the cap is
+// the icon's shape on any panel, dock or menu.
+enum IconColour { Outline = 1, Skirt, Face, Highlight, Glyph };
+constexpr Palette<9> IconPalette = {
     Transparent,
-    0xff00d000, // green background
-    0xff008c00, // key shadow on the green
     0xff3c3c3c, // key outline, doubles as the darkest step of the glyph's edge ramp
     0xff9c9c9c, // key side (the skirt below the top face)
     0xffdcdcdc, // key top face
@@ -30,28 +31,51 @@ constexpr Palette<11> IconPalette = {
 
 static_assert(IconPalette.size() <= MaxColours);
 
-// The icon: its shapes in design pixels, back to front, and the top face its glyph is centred on.
+const QString IconGlyph = u"あ"_s;
+
+// The key cap at one size, in that size's pixels: its outline, the skirt seen around and below the top face, the top
+// face pushed towards the top like a real key cap's with a one pixel highlight above it, and the size of あ.
+struct IconLayout {
+    int pixels;
+    QRectF body;
+    qreal bodyRadius;
+    QRectF skirt;
+    qreal skirtRadius;
+    QRectF face;
+    qreal faceRadius;
+    int highlight; // pixels of highlight above the face
+    int glyphPixels;
+};
+
+// The design is the 32 pixel layout; the theme's larger sizes and the scalable drawing are that layout enlarged.
+// 16 and 24 pixels have layouts of their own in whole pixels, since scaling the design down would blur its one
+// pixel edges: at 16 the face takes the whole width and the skirt shows only below it, leaving room for あ.
+const IconLayout Design { 32, QRectF(1, 1, 30, 30), 5.5, QRectF(2, 2, 28, 28), 4.5, QRectF(4, 4, 24, 20), 3, 1, 19 };
+const IconLayout Crisp[] = {
+    { 16, QRectF(0, 0, 16, 16), 3, QRectF(1, 1, 14, 14), 2, QRectF(1, 1, 14, 12), 1.5, 0, 12 },
+    { 24, QRectF(1, 1, 22, 22), 4, QRectF(2, 2, 20, 20), 3, QRectF(3, 4, 18, 14), 2, 1, 14 },
+    Design,
+};
+
+// The icon: its shapes, back to front.
 struct IconPart {
     QPainterPath shape;
     QRgb colour;
 };
 
-std::vector<IconPart> iconParts()
+std::vector<IconPart> iconParts(const IconLayout &layout)
 {
-    return {
-        { roundedRect(QRectF(0, 0, Size, Size), 0), IconPalette[1] },
-        // The key: shadow, outline, skirt, then the top face pushed towards the top like a real key cap.
-        { roundedRect(QRectF(4, 5, 26, 26), 5), IconPalette[2] },
-        { roundedRect(QRectF(2, 2, 27, 27), 5), IconPalette[3] },
-        { roundedRect(QRectF(3, 3, 25, 25), 4), IconPalette[4] },
-        { roundedRect(QRectF(5, 3, 21, 21), 3.5), IconPalette[6] },
-        { roundedRect(QRectF(5, 4, 21, 20), 3), IconPalette[5] },
+    std::vector<IconPart> parts {
+        { roundedRect(layout.body, layout.bodyRadius), IconPalette[Outline] },
+        { roundedRect(layout.skirt, layout.skirtRadius), IconPalette[Skirt] },
     };
+    if (layout.highlight > 0) {
+        parts.push_back({ roundedRect(layout.face.adjusted(0, -layout.highlight, 0, 0), layout.faceRadius + 0.5),
+            IconPalette[Highlight] });
+    }
+    parts.push_back({ roundedRect(layout.face, layout.faceRadius), IconPalette[Face] });
+    return parts;
 }
-
-const QRect IconFace(5, 4, 21, 20);
-constexpr int IconGlyphPixels = 19;
-const QString IconGlyph = u"あ"_s;
 
 // A number for SVG: at most three decimals, no trailing zeros.
 QByteArray svgNumber(qreal value)
@@ -92,35 +116,40 @@ QByteArray svgPathData(const QPainterPath &path)
 
 } // namespace
 
-std::optional<QImage> drawIcon()
+std::optional<QImage> drawIcon(int pixels)
 {
-    const std::optional<QFont> font = japaneseFont(IconGlyphPixels, 100, IconGlyph);
+    const auto layout = std::find_if(
+        std::begin(Crisp), std::end(Crisp), [pixels](const IconLayout &l) { return l.pixels == pixels; });
+    if (layout == std::end(Crisp))
+        return std::nullopt;
+    const std::optional<QFont> font = japaneseFont(layout->glyphPixels, 100, IconGlyph);
     if (!font)
         return std::nullopt;
 
-    QImage canvas = newCanvas();
-    for (const IconPart &part : iconParts())
-        stamp(canvas, part.shape, part.colour);
+    QImage canvas(pixels, pixels, QImage::Format_ARGB32);
+    canvas.fill(Qt::transparent);
+    for (const IconPart &part : iconParts(*layout))
+        stamp(canvas, part.shape, part.colour, 1);
 
     // Centre the glyph's ink on the top face.
     const GlyphPlacement placement = sharpestPlacement(*font, IconGlyph);
     const QRect &ink = placement.ink;
+    const QRect face = layout->face.toRect();
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::TextAntialiasing);
     drawGlyphAt(painter, *font, IconGlyph, placement,
-        QPoint(IconFace.left() + (IconFace.width() - ink.width()) / 2,
-            IconFace.top() + (IconFace.height() - ink.height()) / 2),
-        IconPalette[7]);
+        QPoint(face.left() + (face.width() - ink.width()) / 2, face.top() + (face.height() - ink.height()) / 2),
+        IconPalette[Glyph]);
     painter.end();
     return quantize(canvas, IconPalette);
 }
 
-// The icon at one of the icon theme's sizes: the same shapes, colours and glyph, with smooth edges in full colour,
-// as large icons are expected to look.
+// The icon at one of the icon theme's larger sizes: the design's shapes, colours and glyph, with smooth edges in
+// full colour, as large icons are expected to look.
 std::optional<QImage> drawThemeIcon(int pixels)
 {
-    const qreal scale = qreal(pixels) / Size;
-    const std::optional<QFont> font = japaneseFont(qRound(IconGlyphPixels * scale), 100, IconGlyph);
+    const qreal scale = qreal(pixels) / Design.pixels;
+    const std::optional<QFont> font = japaneseFont(qRound(Design.glyphPixels * scale), 100, IconGlyph);
     if (!font)
         return std::nullopt;
 
@@ -129,17 +158,17 @@ std::optional<QImage> drawThemeIcon(int pixels)
     QPainter painter(&canvas);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     painter.scale(scale, scale);
-    for (const IconPart &part : iconParts())
+    for (const IconPart &part : iconParts(Design))
         painter.fillPath(part.shape, QColor::fromRgba(part.colour));
     painter.resetTransform();
 
     const GlyphPlacement placement = sharpestPlacement(*font, IconGlyph);
     const QRect &ink = placement.ink;
-    const QRectF face(QPointF(IconFace.topLeft()) * scale, QSizeF(IconFace.size()) * scale);
+    const QRectF face(Design.face.topLeft() * scale, Design.face.size() * scale);
     drawGlyphAt(painter, *font, IconGlyph, placement,
         QPoint(qRound(face.left() + (face.width() - ink.width()) / 2),
             qRound(face.top() + (face.height() - ink.height()) / 2)),
-        IconPalette[7]);
+        IconPalette[Glyph]);
     painter.end();
     return canvas.convertToFormat(QImage::Format_ARGB32);
 }
@@ -150,21 +179,21 @@ std::optional<QByteArray> iconSvg()
 {
     // Outlines at eight times the size keep their detail after the coordinates are rounded.
     constexpr int Detail = 8;
-    const std::optional<QFont> font = japaneseFont(IconGlyphPixels * Detail, 100, IconGlyph);
+    const std::optional<QFont> font = japaneseFont(Design.glyphPixels * Detail, 100, IconGlyph);
     if (!font)
         return std::nullopt;
     QPainterPath glyph;
     glyph.addText(0, 0, *font, IconGlyph);
     glyph = QTransform::fromScale(1.0 / Detail, 1.0 / Detail).map(glyph);
     const QRectF box = glyph.boundingRect();
-    glyph.translate(QRectF(IconFace).center() - box.center());
+    glyph.translate(Design.face.center() - box.center());
 
     const auto colour = [](QRgb rgb) { return QByteArray::number(rgb & 0xFFFFFF, 16).rightJustified(6, '0'); };
     QByteArray svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"32\" height=\"32\" viewBox=\"0 0 32 32\">\n";
-    for (const IconPart &part : iconParts())
+    for (const IconPart &part : iconParts(Design))
         svg += "  <path fill=\"#" + colour(part.colour) + "\" d=\"" + svgPathData(part.shape) + "\"/>\n";
-    svg += "  <path fill=\"#" + colour(IconPalette[7]) + "\" d=\"" + svgPathData(glyph) + "\"/>\n";
+    svg += "  <path fill=\"#" + colour(IconPalette[Glyph]) + "\" d=\"" + svgPathData(glyph) + "\"/>\n";
     svg += "</svg>\n";
     return svg;
 }

@@ -27,12 +27,17 @@ qreal scaleOf(const QImage &canvas)
 
 void stamp(QImage &canvas, const QPainterPath &shape, QRgb colour)
 {
+    stamp(canvas, shape, colour, scaleOf(canvas));
+}
+
+void stamp(QImage &canvas, const QPainterPath &shape, QRgb colour, qreal scale)
+{
     QImage layer(canvas.size(), QImage::Format_ARGB32);
     layer.fill(Qt::transparent);
     {
         QPainter painter(&layer);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(scaleOf(canvas), scaleOf(canvas));
+        painter.scale(scale, scale);
         painter.fillPath(shape, QColor(Qt::black));
     }
     for (int y = 0; y < canvas.height(); ++y) {

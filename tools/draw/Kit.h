@@ -36,6 +36,8 @@ qreal scaleOf(const QImage &canvas);
 // every pixel it covers by at least half takes the colour; the rest of the canvas is untouched. No blended colours
 // arise.
 void stamp(QImage &canvas, const QPainterPath &shape, QRgb colour);
+// The same with `shape` given in units of which `scale` make a canvas pixel.
+void stamp(QImage &canvas, const QPainterPath &shape, QRgb colour, qreal scale);
 
 // Draws `shape` in `body` with a one pixel `light` edge where it faces the upper left and a `dark` edge where it
 // faces the lower right, so it reads as raised.

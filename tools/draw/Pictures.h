@@ -11,9 +11,10 @@ namespace draw {
 
 struct Fonts;
 
-// The icon: the 32 pixel window icon (palette), the icon theme's sizes, and the scalable drawing. Empty when no
-// Japanese face with あ is installed.
-std::optional<QImage> drawIcon();
+// The icon: crisp palette images at 16, 24 and 32 pixels (the window icon and the theme's small sizes), the theme's
+// larger sizes in full colour, and the scalable drawing. Empty when no Japanese face with あ is installed (or for a
+// size with no crisp layout).
+std::optional<QImage> drawIcon(int pixels);
 std::optional<QImage> drawThemeIcon(int pixels);
 std::optional<QByteArray> iconSvg();
 

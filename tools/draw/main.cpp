@@ -40,7 +40,7 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    const std::optional<QImage> icon = drawIcon();
+    const std::optional<QImage> icon = drawIcon(32);
     const std::optional<QImage> ryokai = drawRyokai();
     const std::optional<QImage> ryokaiFine = drawRyokai(2);
     const std::optional<QByteArray> svg = iconSvg();
@@ -67,6 +67,10 @@ int main(int argc, char *argv[])
     // The icon for the desktop's icon theme, installed with the program.
     const QDir icons(dir.filePath(u"icons"_s));
     ok = dir.mkpath(u"icons"_s) && ok;
+    for (int pixels : { 16, 24 }) {
+        const std::optional<QImage> smallIcon = drawIcon(pixels);
+        ok = smallIcon && writePng(icons, u"gojuon-keyboard-%1.png"_s.arg(pixels), *smallIcon) && ok;
+    }
     for (int pixels : { 48, 64, 128, 256 }) {
         const std::optional<QImage> themeIcon = drawThemeIcon(pixels);
         ok = themeIcon && writePng(icons, u"gojuon-keyboard-%1.png"_s.arg(pixels), *themeIcon) && ok;
