@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // gojuon-keyboard: an on-screen kana keyboard laid out like the fifty-sound chart.
+#include "keyboard/CommandLine.h"
 #include "keyboard/KeyboardApp.h"
 #include "ui/Desktop.h"
 #include "ui/Fonts.h"
@@ -43,6 +44,11 @@ void startupMessages(QtMsgType type, const QMessageLogContext &context, const QS
 
 int main(int argc, char *argv[])
 {
+    // Before the application object: the help and the version need no display.
+    const keyboard::CommandLine commandLine = keyboard::readCommandLine(argc, argv);
+    if (commandLine.exitStatus)
+        return *commandLine.exitStatus;
+
     ui::FontConfigurationPreload fontConfiguration;
     qInstallMessageHandler(startupMessages);
     QApplication application(argc, argv);

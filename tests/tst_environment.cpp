@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A hostile environment: no display, no Japanese font, images that cannot be read, a clipboard that will not take
 // the text. Each must give a clear message and either a program that goes on or a plain failure status with one
-// line of reason, never a crash; and a run from start-up to 終 must leak nothing of the program's own.
+// line of reason, never a crash; and a run from start-up to 終 must leak nothing of the program's own. Also the
+// program's command line.
 //
 // Some cases need a process of their own: this binary runs itself with --child and a scenario.
 #include "Harness.h"
 #include "explain/Explanation.h"
+#include "keyboard/CommandLine.h"
 #include "ui/Desktop.h"
 #include "ui/Fonts.h"
 #include "ui/Platform.h"
@@ -102,6 +104,12 @@ Run run(const QString &program, const QStringList &arguments, const QProcessEnvi
     }
     return { process.exitStatus(), process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
         QString::fromLocal8Bit(process.readAllStandardError()) };
+}
+
+void end(QProcess &process)
+{
+    process.kill();
+    process.waitForFinished();
 }
 
 // This binary's child, under a virtual X server when there is one, as the program meets a desktop; else offscreen.
@@ -282,6 +290,74 @@ private Q_SLOTS:
         QVERIFY2(!result.err.contains(u"LeakSanitizer"_s), qPrintable(result.err));
         QVERIFY2(result.status == QProcess::NormalExit && result.code == 0, qPrintable(result.err));
         QVERIFY2(result.out.contains(u"text あかがい"_s), qPrintable(result.out));
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status"); // -1: the keyboard opens and keeps running
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        const QString usage = u"Usage: gojuon-keyboard [OPTION]...\n"_s;
+        const QString version = u"gojuon-keyboard " GOJUON_VERSION "\n"_s;
+        const QString hint = u"\nTry 'gojuon-keyboard --help' for more information.\n"_s;
+        QTest::newRow("--help") << QStringList { u"--help"_s } << 0 << usage << QString();
+        QTest::newRow("-h") << QStringList { u"-h"_s } << 0 << usage << QString();
+        QTest::newRow("--version") << QStringList { u"--version"_s } << 0 << version << QString();
+        QTest::newRow("-v") << QStringList { u"-v"_s } << 0 << version << QString();
+        QTest::newRow("-v after a Qt option")
+            << QStringList { u"-style"_s, u"fusion"_s, u"-v"_s } << 0 << version << QString();
+        QTest::newRow("unknown option") << QStringList { u"--bogus"_s } << 2 << QString()
+                                        << u"gojuon-keyboard: unknown option '--bogus'"_s + hint;
+        QTest::newRow("unknown before --help") << QStringList { u"-x"_s, u"--help"_s } << 2 << QString()
+                                               << u"gojuon-keyboard: unknown option '-x'"_s + hint;
+        QTest::newRow("positional argument")
+            << QStringList { u"notes.txt"_s } << 2 << QString()
+            << u"gojuon-keyboard: unexpected argument 'notes.txt': the keyboard takes no files or text"_s + hint;
+        QTest::newRow("after --") << QStringList { u"--"_s, u"-v"_s } << 2 << QString()
+                                  << u"gojuon-keyboard: unexpected argument '-v': the keyboard takes no files or text"_s
+                + hint;
+        QTest::newRow("Qt option without its value") << QStringList { u"-platform"_s } << 2 << QString()
+                                                     << u"gojuon-keyboard: option '-platform' needs a value"_s + hint;
+        QTest::newRow("-platform offscreen")
+            << QStringList { u"-platform"_s, u"offscreen"_s } << -1 << QString() << QString();
+        QTest::newRow("Qt's flags and joined values")
+            << QStringList { u"--platform"_s, u"offscreen"_s, u"-reverse"_s, u"-style=fusion"_s, u"-widgetcount"_s }
+            << -1 << QString() << QString();
+        QTest::newRow("Qt's options with values") << QStringList { u"-platform"_s, u"offscreen"_s, u"-qwindowtitle"_s,
+            u"--help"_s, u"-stylesheet"_s, u"/dev/null"_s, u"-qwindowgeometry"_s, u"+10+10"_s }
+                                                  << -1 << QString() << QString();
+    }
+
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        if (program().isEmpty())
+            QSKIP("GOJUON_PROGRAM does not name the program");
+        // No display at all: what ends at once must not need one; the rest open offscreen as their options say.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &name : { u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s, u"XDG_RUNTIME_DIR"_s })
+            environment.remove(name);
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(program(), arguments);
+        if (status < 0) {
+            QVERIFY2(!process.waitForFinished(1500), process.readAllStandardError().constData());
+            end(process);
+            QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()), QString());
+            return;
+        }
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), status);
+        const QString stdoutText = QString::fromLocal8Bit(process.readAllStandardOutput());
+        QVERIFY2(out.isEmpty() ? stdoutText.isEmpty() : stdoutText.startsWith(out), qPrintable(stdoutText));
+        QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()), err);
+        if (arguments.first() == u"--help"_s) // the help names every option of the program's own
+            QVERIFY(stdoutText.contains(u"-h, --help"_s) && stdoutText.contains(u"-v, --version"_s));
     }
 
     void leakSuppressionsDoNotHideTheProgramsLeaks()

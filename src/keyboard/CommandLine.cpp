@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The options the program takes itself, and the ones it knows to be Qt's, so that neither is reported as unknown.
+#include "CommandLine.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+namespace keyboard {
+
+namespace {
+
+using namespace std::string_view_literals;
+
+// The options QGuiApplication, QApplication and the X11 platform take out of the arguments themselves (Qt 6);
+// Qt also takes each with two dashes.
+constexpr std::array QtOptionsWithValue = { "platform"sv, "platformpluginpath"sv, "platformtheme"sv, "plugin"sv,
+    "qwindowgeometry"sv, "qwindowicon"sv, "qwindowtitle"sv, "session"sv, "style"sv, "stylesheet"sv, "qmljsdebugger"sv,
+    "display"sv, "name"sv, "visual"sv, "geometry"sv, "title"sv, "icon"sv };
+constexpr std::array QtOptionsJoined = { "style="sv, "stylesheet="sv, "qmljsdebugger="sv };
+constexpr std::array QtFlags
+    = { "reverse"sv, "testability"sv, "widgetcount"sv, "nograb"sv, "dograb"sv, "qdevel"sv, "qdebug"sv };
+
+constexpr const char *Usage = R"(Usage: gojuon-keyboard [OPTION]...
+An on-screen Japanese kana keyboard laid out like the fifty-sound chart: click kana to write a short text,
+convert it with your input method's conversion key, and copy it to the clipboard to paste it elsewhere.
+
+  -h, --help       show this help and end
+  -v, --version    show the program's name and version and end
+
+Qt's own options are taken as well, among them:
+  -platform NAME   the window system to use (xcb, wayland...)
+  -display NAME    the X display to open the keyboard on
+  -style NAME      the widget style
+  -reverse         lay out right to left
+
+See the manual page gojuon-keyboard(1) for more.
+)";
+
+template<std::size_t N> bool among(const std::array<std::string_view, N> &names, std::string_view name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+bool startsWithAny(std::string_view argument, const auto &prefixes)
+{
+    return std::any_of(prefixes.begin(), prefixes.end(),
+        [argument](std::string_view prefix) { return argument.substr(0, prefix.size()) == prefix; });
+}
+
+} // namespace
+
+CommandLine readCommandLine(int argc, const char *const *argv)
+{
+    CommandLine result;
+    const auto mistake = [&result](const char *before, std::string_view argument, const char *after = "") {
+        std::fprintf(stderr, "%s: %s'%.*s'%s\nTry '%s --help' for more information.\n", ProgramName, before,
+            int(argument.size()), argument.data(), after, ProgramName);
+        result.exitStatus = 2;
+        return result;
+    };
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-')
+            return mistake("unexpected argument ", argument, ": the keyboard takes no files or text");
+        if (argument == "--"sv) {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument == "-h"sv || argument == "--help"sv) {
+            std::fputs(Usage, stdout);
+            result.exitStatus = 0;
+            return result;
+        }
+        if (argument == "-v"sv || argument == "--version"sv) {
+            std::printf("%s %s\n", ProgramName, GOJUON_VERSION);
+            result.exitStatus = 0;
+            return result;
+        }
+        const std::string_view name = argument.substr(argument.starts_with("--"sv) ? 2 : 1);
+        if (among(QtFlags, name) || startsWithAny(name, QtOptionsJoined))
+            continue;
+        if (!among(QtOptionsWithValue, name))
+            return mistake("unknown option ", argument);
+        if (i + 1 >= argc)
+            return mistake("option ", argument, " needs a value");
+        const QByteArray value = argv[++i];
+        if (name == "platform"sv)
+            result.platform = value;
+        else if (name == "display"sv)
+            result.display = value;
+    }
+    return result;
+}
+
+} // namespace keyboard
