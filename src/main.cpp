@@ -4,6 +4,7 @@
 #include "keyboard/KeyboardApp.h"
 #include "ui/Desktop.h"
 #include "ui/Fonts.h"
+#include "ui/HandOver.h"
 #include "ui/Translations.h"
 
 #include <QApplication>
@@ -44,10 +45,13 @@ void startupMessages(QtMsgType type, const QMessageLogContext &context, const QS
 
 int main(int argc, char *argv[])
 {
-    // Before the application object: the help and the version need no display.
+    // Both before the application object: neither the help nor a hand-over to the running keyboard needs a display.
     const keyboard::CommandLine commandLine = keyboard::readCommandLine(argc, argv);
     if (commandLine.exitStatus)
         return *commandLine.exitStatus;
+    ui::HandOver handOver(keyboard::ProgramName, ui::HandOver::desktopOf(commandLine.platform, commandLine.display));
+    if (handOver.handedOver())
+        return EXIT_SUCCESS;
 
     ui::FontConfigurationPreload fontConfiguration;
     qInstallMessageHandler(startupMessages);
@@ -65,5 +69,6 @@ int main(int argc, char *argv[])
     ui::QtDesktop desktop;
     keyboard::KeyboardApp app(desktop);
     app.start();
+    app.answerLaterStarts(handOver);
     return QApplication::exec();
 }

@@ -2,14 +2,17 @@
 // A hostile environment: no display, no Japanese font, images that cannot be read, a clipboard that will not take
 // the text. Each must give a clear message and either a program that goes on or a plain failure status with one
 // line of reason, never a crash; and a run from start-up to 終 must leak nothing of the program's own. Also the
-// program's command line.
+// program's command line, and a second start that hands over to the running keyboard whatever it finds in the
+// runtime directory.
 //
 // Some cases need a process of their own: this binary runs itself with --child and a scenario.
 #include "Harness.h"
 #include "explain/Explanation.h"
+#include "explain/Pages.h"
 #include "keyboard/CommandLine.h"
 #include "ui/Desktop.h"
 #include "ui/Fonts.h"
+#include "ui/HandOver.h"
 #include "ui/Platform.h"
 #include "ui/Translations.h"
 
@@ -19,10 +22,23 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <array>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -137,12 +153,12 @@ QString program()
     return qEnvironmentVariable("GOJUON_PROGRAM");
 }
 
-// An X display number that no local server has taken (no socket, no lock).
-QString unservedDisplay()
+// An X display number that no local server has taken (no socket, no lock); the one after that with `skip`.
+QString unservedDisplay(int skip = 0)
 {
     for (int number = 79;; ++number) {
         if (!QFileInfo::exists(u"/tmp/.X11-unix/X%1"_s.arg(number))
-            && !QFileInfo::exists(u"/tmp/.X%1-lock"_s.arg(number)))
+            && !QFileInfo::exists(u"/tmp/.X%1-lock"_s.arg(number)) && skip-- == 0)
             return u":%1"_s.arg(number);
     }
 }
@@ -159,6 +175,121 @@ void catchMessages(QtMsgType type, const QMessageLogContext &context, const QStr
     }
     g_previous(type, context, message);
 }
+
+// --- The hand-over between two starts -------------------------------------------------------------------------
+
+// A private runtime directory for one test, as the desktop gives each user, in this process's environment.
+class RuntimeDirectory {
+public:
+    RuntimeDirectory()
+        : m_previous(qgetenv("XDG_RUNTIME_DIR"))
+        , m_had(qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+    {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_folder.path()));
+    }
+    ~RuntimeDirectory()
+    {
+        if (m_had)
+            qputenv("XDG_RUNTIME_DIR", m_previous);
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+    }
+    QString path() const { return m_folder.path(); }
+
+private:
+    QTemporaryDir m_folder;
+    QByteArray m_previous;
+    bool m_had;
+};
+
+// The program started again in this process's session, on an X display nobody serves: it cannot open a window
+// there, so it ends well only by handing over before it tries. The keyboard in this process, offscreen, listens
+// as if it were on that display.
+QProcessEnvironment laterStart()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    environment.insert(u"DISPLAY"_s, unservedDisplay());
+    return environment;
+}
+
+QByteArray laterStartsDesktop()
+{
+    return ui::HandOver::desktopOf("xcb", unservedDisplay().toLatin1());
+}
+
+// Waits with the event loop running, so that a hand-over this process listens for is answered meanwhile.
+bool finishesWithin(QProcess &process, int milliseconds)
+{
+    QDeadlineTimer deadline(milliseconds);
+    while (process.state() != QProcess::NotRunning && !deadline.hasExpired())
+        QTest::qWait(10);
+    return process.state() == QProcess::NotRunning;
+}
+
+#ifdef Q_OS_UNIX
+sockaddr_un addressOf(const QString &path)
+{
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), std::size_t(name.size()));
+    return address;
+}
+
+// Sends bytes over the hand-over socket as any program of the user may, and returns what comes back before the
+// other end closes; nothing when it keeps the connection open.
+std::optional<QByteArray> exchange(const QString &path, const QByteArray &bytes, bool finish = true)
+{
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    const sockaddr_un address = addressOf(path);
+    if (fd < 0 || ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
+        return std::nullopt;
+    fcntl(fd, F_SETFL, O_NONBLOCK);
+    qsizetype sent = 0;
+    bool shut = false;
+    QByteArray reply;
+    for (QDeadlineTimer deadline(5000); !deadline.hasExpired(); QTest::qWait(5)) {
+        if (sent < bytes.size()) {
+            const ssize_t n = send(fd, bytes.constData() + sent, std::size_t(bytes.size() - sent), MSG_NOSIGNAL);
+            sent = n > 0 ? sent + n : errno == EAGAIN ? sent : bytes.size(); // dropped by the other end
+        }
+        if (sent == bytes.size() && finish && !shut) {
+            shutdown(fd, SHUT_WR);
+            shut = true;
+        }
+        char buffer[64];
+        const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+        if (n > 0)
+            reply.append(buffer, n);
+        else if (n == 0 || errno != EAGAIN) {
+            close(fd);
+            return reply;
+        }
+    }
+    close(fd);
+    return std::nullopt;
+}
+
+// What a program that crashed leaves: its socket, with nobody listening. Returns the socket's path.
+QString leaveStaleSocket()
+{
+    QString path;
+    {
+        const ui::HandOver first(keyboard::ProgramName, ui::HandOver::desktopOf({}, {}));
+        path = first.socketPath();
+    }
+    if (QFileInfo::exists(path))
+        return {}; // a program that ends removes its socket
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    const sockaddr_un address = addressOf(path);
+    if (bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
+        path.clear();
+    close(fd);
+    return path;
+}
+
+#endif
 
 } // namespace
 
@@ -358,6 +489,235 @@ private Q_SLOTS:
         QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()), err);
         if (arguments.first() == u"--help"_s) // the help names every option of the program's own
             QVERIFY(stdoutText.contains(u"-h, --help"_s) && stdoutText.contains(u"-v, --version"_s));
+    }
+
+    void secondStartBringsTheKeyboardBack_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::newRow("hidden") << u"hidden"_s;
+        QTest::newRow("minimised") << u"minimised"_s;
+        QTest::newRow("behind another window") << u"inactive"_s;
+    }
+
+    void secondStartBringsTheKeyboardBack()
+    {
+#ifdef Q_OS_UNIX
+        QFETCH(QString, state);
+        if (program().isEmpty())
+            QSKIP("GOJUON_PROGRAM does not name the program");
+        RuntimeDirectory runtime;
+        Harness h;
+        ui::HandOver handOver(keyboard::ProgramName, laterStartsDesktop());
+        QVERIFY(!handOver.handedOver());
+        struct stat info = {};
+        QCOMPARE(lstat(QFile::encodeName(handOver.socketPath()).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u);
+        h.app().answerLaterStarts(handOver);
+
+        h.click(u"cmdBun"_s);
+        h.click(u"cmdMoji_0"_s);
+        h.click(u"cmdMoji_1"_s);
+        h.click(u"cmdMoji_2"_s);
+        QCOMPARE(h.text(), u"あいう"_s);
+        QCOMPARE(h.selected(), u"あいう"_s); // the kana clicked since the last conversion
+        const auto pagesShown = [&h] {
+            QList<bool> shown;
+            for (int n = 1; n <= 3; ++n)
+                shown << (h.explanation().pageIfCreated(n) && h.explanation().pageIfCreated(n)->isVisible());
+            return shown;
+        };
+        const QList<bool> pages = pagesShown();
+        QCOMPARE(pages, (QList<bool> { true, true, false }));
+
+        QWidget other;
+        other.setWindowTitle(u"another program"_s);
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(other.isActiveWindow());
+        if (state == u"hidden"_s) {
+            h.keyboard().hide(); // the field loses the focus, and Qt its selection with it: another one
+            h.field()->setSelection(1, 2);
+        } else if (state == u"minimised"_s) {
+            h.keyboard().showMinimized();
+        }
+        QVERIFY(!h.keyboard().isActiveWindow());
+        const QString text = h.text();
+        const int selectionStart = h.field()->selectionStart();
+        const QString selected = h.selected();
+        QVERIFY(!selected.isEmpty());
+
+        QProcess second;
+        second.setProcessEnvironment(laterStart());
+        second.start(program(), {});
+        QVERIFY2(finishesWithin(second, 30000), "the second start is still running");
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(second.exitCode() == 0, second.readAllStandardError().constData());
+        QCOMPARE(second.readAll(), QByteArray());
+
+        QVERIFY(h.keyboard().isVisible());
+        QVERIFY(!h.keyboard().isMinimized());
+        QTRY_VERIFY(h.keyboard().isActiveWindow());
+        QCOMPARE(h.text(), text);
+        QCOMPARE(h.field()->selectionStart(), selectionStart);
+        QCOMPARE(h.selected(), selected);
+        QCOMPARE(pagesShown(), pages);
+#else
+        QSKIP("no hand-over between starts on this platform");
+#endif
+    }
+
+    void foreignRequestsChangeNothing_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("finished");
+        QTest::newRow("quit") << "quit\n"_ba << true;
+        QTest::newRow("nothing") << QByteArray() << true;
+        QTest::newRow("activate without its line end") << "activate"_ba << true;
+        QTest::newRow("activate and more") << "activate now\n"_ba << true;
+        QTest::newRow("activate twice") << "activate\nactivate\n"_ba << true;
+        QTest::newRow("control bytes") << QByteArray("\0\xff\x1b[2J\n", 7) << true;
+        QTest::newRow("a very long line") << QByteArray(200000, 'a') + '\n' << true;
+        QTest::newRow("activate, never finished") << "activate\n"_ba << false;
+    }
+
+    void foreignRequestsChangeNothing()
+    {
+#ifdef Q_OS_UNIX
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, finished);
+        RuntimeDirectory runtime;
+        Harness h;
+        ui::HandOver handOver(keyboard::ProgramName, ui::HandOver::desktopOf({}, {}));
+        h.app().answerLaterStarts(handOver);
+        QSignalSpy requests(&handOver, &ui::HandOver::activationRequested);
+        h.click(u"cmdMoji_0"_s);
+        h.click(u"cmdMoji_1"_s);
+        h.keyboard().hide();
+
+        const std::optional<QByteArray> reply = exchange(handOver.socketPath(), bytes, finished);
+        QVERIFY2(reply.has_value(), "the connection was kept open");
+        QCOMPARE(*reply, QByteArray());
+        QCOMPARE(requests.count(), 0);
+        QVERIFY(!h.keyboard().isVisible());
+        QCOMPARE(h.text(), u"あい"_s);
+
+        // The socket still takes the one request there is.
+        QCOMPARE(exchange(handOver.socketPath(), "activate\n"_ba), std::optional("activated\n"_ba));
+        QCOMPARE(requests.count(), 1);
+        QVERIFY(h.keyboard().isVisible());
+#else
+        QSKIP("no hand-over between starts on this platform");
+#endif
+    }
+
+    void laterStartElsewhereOpensItsOwn()
+    {
+        if (program().isEmpty())
+            QSKIP("GOJUON_PROGRAM does not name the program");
+        RuntimeDirectory runtime;
+        Harness h;
+        ui::HandOver handOver(keyboard::ProgramName, laterStartsDesktop());
+        h.app().answerLaterStarts(handOver);
+        h.keyboard().hide();
+        // On another display the later start does not reach this keyboard, so it goes on to open its own windows,
+        // which it cannot there.
+        QProcessEnvironment environment = laterStart();
+        environment.insert(u"DISPLAY"_s, unservedDisplay(1));
+        QProcess later;
+        later.setProcessEnvironment(environment);
+        later.start(program(), {});
+        QVERIFY(finishesWithin(later, 30000));
+        QCOMPARE(later.exitCode(), 1);
+        QVERIFY(later.readAllStandardError().startsWith("gojuon-keyboard: cannot open its windows: "));
+        QVERIFY(!h.keyboard().isVisible());
+    }
+
+    void withoutRuntimeDirectoryRunsAlone_data()
+    {
+        QTest::addColumn<QString>("directory");
+        QTest::newRow("none") << QString();
+        QTest::newRow("open to others") << u"0755"_s;
+        QTest::newRow("relative") << u"relative"_s;
+    }
+
+    void withoutRuntimeDirectoryRunsAlone()
+    {
+        QFETCH(QString, directory);
+        if (program().isEmpty())
+            QSKIP("GOJUON_PROGRAM does not name the program");
+        QTemporaryDir folder;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"XDG_RUNTIME_DIR"_s);
+        if (directory == u"0755"_s) {
+            QVERIFY(QFile::setPermissions(folder.path(), QFile::Permissions(0x7755)));
+            environment.insert(u"XDG_RUNTIME_DIR"_s, folder.path());
+        } else if (!directory.isEmpty()) {
+            environment.insert(u"XDG_RUNTIME_DIR"_s, directory);
+        }
+        QProcess alone;
+        alone.setProcessEnvironment(environment);
+        alone.start(program(), {});
+        QVERIFY2(!alone.waitForFinished(1500), alone.readAllStandardError().constData());
+        end(alone);
+        QCOMPARE(alone.readAllStandardError(), QByteArray()); // silently
+        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), QStringList());
+    }
+
+    void startHeldAtTheLockRunsAlone()
+    {
+#ifdef Q_OS_UNIX
+        // Another start holds the lock and does not let go (stopped in a debugger, say): this one waits a while,
+        // then runs on its own rather than take the socket under the other's hands or wait for ever.
+        RuntimeDirectory runtime;
+        const int lock = open(QFile::encodeName(runtime.path() + u"/gojuon-keyboard.lock"_s).constData(),
+            O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        QCOMPARE(flock(lock, LOCK_EX), 0);
+        const ui::HandOver later(keyboard::ProgramName, ui::HandOver::desktopOf({}, {}));
+        close(lock);
+        QVERIFY(!later.handedOver());
+        QCOMPARE(later.socketPath(), QString());
+        QCOMPARE(QDir(runtime.path()).entryList(QDir::System | QDir::Files), QStringList { u"gojuon-keyboard.lock"_s });
+#else
+        QSKIP("no hand-over between starts on this platform");
+#endif
+    }
+
+    void startsAtOnceLeaveOneKeyboard()
+    {
+        if (program().isEmpty())
+            QSKIP("GOJUON_PROGRAM does not name the program");
+#ifdef Q_OS_UNIX
+        RuntimeDirectory runtime;
+        // The hardest case: a socket left by a crashed program, to be taken over, and the starts held at the lock
+        // until all have come.
+        QVERIFY(!leaveStaleSocket().isEmpty());
+        const int lock = open(QFile::encodeName(runtime.path() + u"/gojuon-keyboard.lock"_s).constData(),
+            O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        QCOMPARE(flock(lock, LOCK_EX), 0);
+        std::array<QProcess, 3> starts;
+        for (QProcess &start : starts) {
+            start.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+            start.start(program(), {});
+        }
+        QTest::qWait(300);
+        close(lock);
+        const auto ended = [&starts] {
+            return std::count_if(
+                starts.begin(), starts.end(), [](QProcess &p) { return p.state() == QProcess::NotRunning; });
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(ended(), 2, 30000);
+        QTest::qWait(500);
+        QCOMPARE(ended(), 2);
+        for (QProcess &start : starts) {
+            if (start.state() == QProcess::NotRunning)
+                QVERIFY2(start.exitStatus() == QProcess::NormalExit && start.exitCode() == 0,
+                    start.readAllStandardError().constData());
+            else
+                end(start);
+        }
+#else
+        QSKIP("no hand-over between starts on this platform");
+#endif
     }
 
     void leakSuppressionsDoNotHideTheProgramsLeaks()

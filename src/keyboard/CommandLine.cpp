@@ -35,6 +35,9 @@ Qt's own options are taken as well, among them:
   -style NAME      the widget style
   -reverse         lay out right to left
 
+Started while its keyboard is already open on the same display, the program brings that keyboard to the front,
+its text unchanged, and ends instead of opening a second one.
+
 See the manual page gojuon-keyboard(1) for more.
 )";
 

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Start-up of the keyboard window.
+// Start-up of the keyboard window, and its coming forward when the program is started again.
 #include "KeyboardApp.h"
+
+#include "ui/HandOver.h"
+#include "ui/Platform.h"
 
 namespace keyboard {
 
@@ -15,6 +18,17 @@ void KeyboardApp::start()
     m_keyboard = std::make_unique<FrmKyBod>(m_desktop, m_explanation);
     m_keyboard->show();
     m_keyboard->activateWindow();
+}
+
+void KeyboardApp::activate()
+{
+    ui::runGuarded("activate", [this] { m_keyboard->bringToFront(); });
+}
+
+void KeyboardApp::answerLaterStarts(ui::HandOver &handOver)
+{
+    QObject::connect(&handOver, &ui::HandOver::activationRequested, m_keyboard.get(), [this] { activate(); });
+    handOver.listen();
 }
 
 } // namespace keyboard

@@ -7,6 +7,10 @@
 
 #include <memory>
 
+namespace ui {
+class HandOver;
+}
+
 namespace keyboard {
 
 class KeyboardApp {
@@ -17,6 +21,10 @@ public:
     // Creates the keyboard window (which opens the first explanation page) and shows it, active, with the
     // focus in the text field.
     void start();
+    // Brings the keyboard to the front, as it is: text, selection and explanation pages stay as they are.
+    void activate();
+    // From now on a later start of the program brings this keyboard to the front instead of opening another.
+    void answerLaterStarts(ui::HandOver &handOver);
 
     FrmKyBod &keyboard() { return *m_keyboard; }
     explain::Explanation &explanation() { return m_explanation; }

@@ -301,6 +301,15 @@ void Form::setVisible(bool visible)
     QWidget::setVisible(visible);
 }
 
+void Form::bringToFront()
+{
+    if (windowState() & Qt::WindowMinimized)
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    showWindow();
+    raise();
+    activateWindow();
+}
+
 void Form::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);

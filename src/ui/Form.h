@@ -30,6 +30,8 @@ public:
     void setBackColor(const QColor &color);
     void showWindow();
     void hideWindow();
+    // Shows the window again if it was hidden or minimised, raises it and asks the desktop to make it active.
+    void bringToFront();
 
     void setVisible(bool visible) override;
 

@@ -15,6 +15,7 @@ public:
     Harness();
     ~Harness();
 
+    keyboard::KeyboardApp &app() { return *m_app; }
     keyboard::FrmKyBod &keyboard() { return m_app->keyboard(); }
     explain::Explanation &explanation() { return m_app->explanation(); }
     const keyboard::KeyboardVariables &vars() { return keyboard().variables(); }
