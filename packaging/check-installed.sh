@@ -27,6 +27,9 @@ for file in /usr/bin/gojuon-keyboard \
     /usr/share/icons/hicolor/scalable/apps/gojuon-keyboard.svg /usr/share/doc/gojuon-keyboard/copyright; do
     [ -s "$file" ] || fail "$file is missing"
 done
+# Docker images often tell dpkg to leave out /usr/share/man, so the manual page is looked for in the package.
+contents=$(dpkg-deb -c "$deb")
+grep -q '/usr/share/man/man1/gojuon-keyboard\.1\.gz$' <<<"$contents" || fail "the manual page is missing"
 desktop-file-validate /usr/share/applications/gojuon-keyboard.desktop || fail "desktop entry"
 appstreamcli validate --no-net /usr/share/metainfo/org.gojuonkeyboard.GojuonKeyboard.metainfo.xml || fail "metainfo"
 
