@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The windows on a screen of two device pixels to the pixel (QT_SCALE_FACTOR=2, or a desktop scale of 200 %):
-// everything doubles together, keeps its logical size and stays sharp, pointers included.
+// The windows at the scales desktops set (QT_SCALE_FACTOR 1.25, 1.5, 1.75 and 2, or 125 % to 200 %): everything
+// grows together and keeps its logical size, pointers and pictures included; at 200 % every edge stays sharp.
 #include "Harness.h"
 #include "explain/Explanation.h"
 #include "explain/Pages.h"
@@ -9,6 +9,7 @@
 
 #include <QPainter>
 #include <QTest>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -57,40 +58,66 @@ class HighDpiTest : public QObject {
     Q_OBJECT
 
 public:
-    // Before the application object exists. CTest gives the scale; set here too so the test means the same when
-    // started by hand.
+    // Before the application object exists. CTest runs the suite at each scale; started by hand it runs at 2.
     static void initMain()
     {
         if (!qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
             qputenv("QT_SCALE_FACTOR", "2");
     }
 
-private Q_SLOTS:
-    void initTestCase() { QVERIFY2(qFuzzyCompare(qApp->devicePixelRatio(), 2.0), "run with QT_SCALE_FACTOR=2"); }
+private:
+    static qreal scale() { return qApp->devicePixelRatio(); }
+    // One-pixel edges are whole device pixels only at whole scales.
+    static bool wholeScale() { return scale() == std::floor(scale()); }
 
-    void windowsKeepTheirLogicalSize()
+private Q_SLOTS:
+    void initTestCase()
     {
-        Harness h;
-        QCOMPARE(h.keyboard().size(), QSize(748, 419));
-        QCOMPARE(h.key(u"cmdMoji_0"_s)->geometry(), QRect(QPoint(690, 110), QPoint(735, 155)));
-        QCOMPARE(h.key(u"cmdMoji_0"_s)->font().pixelSize(), 37);
-        QWidget *page = h.explanation().pageIfCreated(1);
-        QVERIFY(page);
-        QCOMPARE(page->size(), QSize(608, 200));
-        QCOMPARE(page->devicePixelRatioF(), 2.0);
+        QVERIFY2(qFuzzyCompare(scale(), qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()) && scale() > 1,
+            "run with QT_SCALE_FACTOR above 1");
     }
 
-    void keyboardIsDrawnAtTwiceTheResolution()
+    void windowsAtTheirSizeTimesTheScale_data()
+    {
+        QTest::addColumn<int>("window"); // 0 the keyboard, 1 to 3 the pages, 4 the notice
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("keyboard") << 0 << QSize(748, 419);
+        QTest::newRow("page 1") << 1 << QSize(608, 200);
+        QTest::newRow("page 2") << 2 << QSize(608, 200);
+        QTest::newRow("page 3") << 3 << QSize(608, 200);
+        QTest::newRow("notice") << 4 << QSize(231, 150);
+    }
+
+    // Each window keeps its logical size and is drawn on its size times the scale in device pixels.
+    void windowsAtTheirSizeTimesTheScale()
+    {
+        QFETCH(int, window);
+        QFETCH(QSize, size);
+        Harness h;
+        ui::Form &form = window == 0 ? static_cast<ui::Form &>(h.keyboard())
+            : window == 4            ? h.explanation().notice()
+                                     : h.explanation().page(window);
+        form.showWindow();
+        QCOMPARE(form.size(), size);
+        QCOMPARE(form.devicePixelRatioF(), scale());
+        const QPixmap shot = form.grab();
+        QCOMPARE(shot.devicePixelRatio(), scale());
+        QVERIFY2(qAbs(shot.width() - size.width() * scale()) <= 1 && qAbs(shot.height() - size.height() * scale()) <= 1,
+            qPrintable(u"%1 x %2"_s.arg(shot.width()).arg(shot.height())));
+        saveArtefact(&form, u"%1-scale%2"_s.arg(form.objectName()).arg(scale()));
+    }
+
+    void keysKeepTheirLogicalPlaceAndFont()
     {
         Harness h;
-        const QPixmap shot = h.keyboard().grab();
-        QCOMPARE(shot.devicePixelRatio(), 2.0);
-        QCOMPARE(shot.size(), QSize(1496, 838));
-        saveArtefact(&h.keyboard(), u"keyboard-scale2"_s);
+        QCOMPARE(h.key(u"cmdMoji_0"_s)->geometry(), QRect(QPoint(690, 110), QPoint(735, 155)));
+        QCOMPARE(h.key(u"cmdMoji_0"_s)->font().pixelSize(), 37);
     }
 
     void keyOutlineIsTwoSharpDevicePixels()
     {
+        if (scale() != 2)
+            QSKIP("the outline is two whole device pixels at 200 % only");
         Harness h;
         const QImage shot = h.keyboard().grab().toImage();
         const QRect key = h.key(u"cmdMoji_0"_s)->geometry(); // あ, light grey until hovered
@@ -114,6 +141,8 @@ private Q_SLOTS:
 
     void windowLineIsTwiceAsThickAndSharp()
     {
+        if (scale() != 2)
+            QSKIP("the line is ten whole device pixels at 200 % only");
         Harness h;
         // The dark green line between the kana and the bottom row is 5 pixels thick: 10 device pixels, with no
         // blended rows on either side.
@@ -130,7 +159,7 @@ private Q_SLOTS:
         QCOMPARE(rows, 10);
     }
 
-    void captionsDoubleWithTheirKeys_data()
+    void captionsGrowWithTheirKeys_data()
     {
         QTest::addColumn<QString>("name");
         QTest::newRow("あ") << u"cmdMoji_0"_s;
@@ -139,23 +168,26 @@ private Q_SLOTS:
         QTest::newRow("説明を 出す") << u"cmdBun"_s;
     }
 
-    void captionsDoubleWithTheirKeys()
+    void captionsGrowWithTheirKeys()
     {
         QFETCH(QString, name);
         Harness h;
         ui::Button *key = h.key(name);
         const QRgb face = key->backColor().rgb();
         const QRect inside = key->rect().adjusted(3, 3, -3, -3);
+        const qreal s = scale();
         const QRect small = inkBox(renderAtScaleOne(key), inside, face);
-        const QRect fine = inkBox(key->grab().toImage(), QRect(inside.topLeft() * 2, inside.size() * 2), face);
+        const QRect fine = inkBox(key->grab().toImage(),
+            QRectF(QPointF(inside.topLeft()) * s, QSizeF(inside.size()) * s).toAlignedRect(), face);
         QVERIFY(!small.isEmpty());
-        // The same caption, twice the size, in the same place (glyph edges may round a device pixel either way).
-        QVERIFY2(qAbs(fine.width() - 2 * small.width()) <= 3,
+        // The same caption, the scale times the size, in the same place (glyph edges may round a device pixel either
+        // way, and fonts hint to whole pixels at each size).
+        QVERIFY2(qAbs(fine.width() - s * small.width()) <= 3,
             qPrintable(u"%1 vs %2"_s.arg(fine.width()).arg(small.width())));
-        QVERIFY2(qAbs(fine.height() - 2 * small.height()) <= 3,
+        QVERIFY2(qAbs(fine.height() - s * small.height()) <= 3,
             qPrintable(u"%1 vs %2"_s.arg(fine.height()).arg(small.height())));
-        QVERIFY(qAbs(fine.center().x() - 2 * small.center().x()) <= 3);
-        QVERIFY(qAbs(fine.center().y() - 2 * small.center().y()) <= 3);
+        QVERIFY(qAbs(fine.center().x() - s * small.center().x()) <= 3);
+        QVERIFY(qAbs(fine.center().y() - s * small.center().y()) <= 3);
     }
 
     void pointersUseTheFineImages_data()
@@ -178,15 +210,21 @@ private Q_SLOTS:
         if (!control.isEmpty())
             widget = widget->findChild<QWidget *>(control);
         const QCursor cursor = widget->cursor();
+        const int side = qRound(32 * scale());
         QCOMPARE(cursor.shape(), Qt::BitmapCursor);
-        QCOMPARE(cursor.pixmap().size(), QSize(64, 64));
-        QCOMPARE(cursor.pixmap().devicePixelRatio(), 2.0);
+        QCOMPARE(cursor.pixmap().size(), QSize(side, side));
+        QCOMPARE(cursor.pixmap().devicePixelRatio(), scale());
         QCOMPARE(cursor.pixmap().deviceIndependentSize(), QSizeF(32, 32));
-        // The drawing made for this resolution, pixel for pixel: not the small one blown up.
+        // The drawing made twice as fine: pixel for pixel at 200 %, reduced from it at the fractional scales, never
+        // the small one enlarged.
+        const QImage fine = QImage(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QImage expected
+            = side == fine.width() ? fine : fine.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        expected.setDevicePixelRatio(scale());
         QCOMPARE(cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
-            QImage(image).convertToFormat(QImage::Format_ARGB32));
+            expected.convertToFormat(QImage::Format_ARGB32));
         // Still pointing with its middle: logical pixels here; on X11, which takes the image as it is, device pixels.
-        const QPoint middle = QGuiApplication::platformName() == u"xcb"_s ? QPoint(32, 32) : QPoint(16, 16);
+        const QPoint middle = QGuiApplication::platformName() == u"xcb"_s ? QPoint(side / 2, side / 2) : QPoint(16, 16);
         QCOMPARE(cursor.hotSpot(), middle);
     }
 
@@ -223,7 +261,7 @@ private Q_SLOTS:
         const QImage coarseImage = QImage(coarse).convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(fineImage.size(), coarseImage.size() * 2);
         const QPixmap &pixmap = picture->picture();
-        QCOMPARE(pixmap.devicePixelRatio(), 2.0);
+        QCOMPARE(pixmap.devicePixelRatio(), 2.0); // the fine image, however the page then stretches it
         QCOMPARE(pixmap.deviceIndependentSize(), QSizeF(coarseImage.size()));
         QCOMPARE(pixmap.toImage().convertToFormat(QImage::Format_ARGB32), fineImage);
 
