@@ -208,6 +208,52 @@ private Q_SLOTS:
         QVERIFY(QGuiApplication::clipboard()->mimeData()->hasText());
     }
 
+    // From the physical keyboard: Space and Enter (either one) activate the focused key or command, once per press.
+    void keyboardActivatesTheFocusedKey_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("qtKey");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Space on あ") << u"cmdMoji_0"_s << int(Qt::Key_Space) << 0 << false << u"あいうあ"_s;
+        QTest::newRow("Enter on あ") << u"cmdMoji_0"_s << int(Qt::Key_Return) << 0 << false << u"あいうあ"_s;
+        QTest::newRow("keypad Enter on 〃 beside か")
+            << u"cmdDaku_0"_s << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << false << u"あいうが"_s;
+        QTest::newRow("Enter held down types once")
+            << u"cmdMoji_5"_s << int(Qt::Key_Return) << 0 << true << u"あいうか"_s;
+        QTest::newRow("Enter on １字消") << u"cmdClr"_s << int(Qt::Key_Return) << 0 << false << u"あい"_s;
+        QTest::newRow("Enter on 全消去") << u"cmdClrall"_s << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << false
+                                         << QString();
+        QTest::newRow("Ctrl+Enter is not a click")
+            << u"cmdClrall"_s << int(Qt::Key_Return) << int(Qt::ControlModifier) << false << u"あいう"_s;
+        QTest::newRow("Escape is not a click") << u"cmdClrall"_s << int(Qt::Key_Escape) << 0 << false << u"あいう"_s;
+    }
+
+    void keyboardActivatesTheFocusedKey()
+    {
+        QFETCH(QString, key);
+        QFETCH(int, qtKey);
+        QFETCH(int, modifiers);
+        QFETCH(bool, held);
+        QFETCH(QString, text);
+        Harness h;
+        aiu(h);
+        ui::Button *button = h.key(key);
+        button->setFocus(Qt::TabFocusReason);
+        const auto send = [&](QEvent::Type type, bool autoRepeat) {
+            QKeyEvent event(type, qtKey, Qt::KeyboardModifiers(modifiers), QString(), autoRepeat);
+            QApplication::sendEvent(button, &event);
+        };
+        send(QEvent::KeyPress, false);
+        for (int repeat = 0; held && repeat < 3; ++repeat) {
+            send(QEvent::KeyRelease, true);
+            send(QEvent::KeyPress, true);
+        }
+        send(QEvent::KeyRelease, false);
+        QCOMPARE(h.text(), text);
+    }
+
     void explanationShowsPageTwoAndLeavesTheFocus()
     {
         Harness h;

@@ -36,6 +36,52 @@ private:
     static QWidget *widget(Harness &h, const QString &name) { return h.keyboard().findChild<QWidget *>(name); }
 
 private Q_SLOTS:
+    // The focused key carries a dotted frame inside its bevel, its dots alternately black and white so that it
+    // stands out on every colour a key or a page's button can have; the face keeps its colour.
+    void focusMarkOnEveryColour_data()
+    {
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("mid grey at start") << Initial;
+        QTest::newRow("light grey at rest") << Rest;
+        QTest::newRow("white under the pointer") << White;
+        QTest::newRow("終 red under the pointer") << Red;
+        QTest::newRow("the notice's salmon") << QColor(255, 128, 128);
+        QTest::newRow("black") << QColor(0, 0, 0);
+    }
+
+    void focusMarkOnEveryColour()
+    {
+        QFETCH(QColor, colour);
+        Harness h;
+        ui::Button *key = h.key(u"cmdMoji_12"_s);
+        key->setBackColor(colour);
+        QCoreApplication::processEvents(); // a new colour shows once the handler that set it is done
+        const auto frameDots = [key] {
+            QImage image(key->size(), QImage::Format_RGB32);
+            key->render(&image);
+            const QRect frame = key->rect().adjusted(3, 3, -4, -4);
+            QList<QRgb> dots;
+            for (int x = frame.left(); x <= frame.right(); ++x)
+                dots << image.pixel(x, frame.top()) << image.pixel(x, frame.bottom());
+            for (int y = frame.top() + 1; y < frame.bottom(); ++y)
+                dots << image.pixel(frame.left(), y) << image.pixel(frame.right(), y);
+            return dots;
+        };
+        const QList<QRgb> unfocused = frameDots();
+        QVERIFY(std::all_of(unfocused.begin(), unfocused.end(), [&](QRgb dot) { return dot == colour.rgb(); }));
+
+        key->setFocus(Qt::TabFocusReason);
+        const QList<QRgb> focused = frameDots();
+        const auto count = [&](QRgb wanted) { return std::count(focused.begin(), focused.end(), wanted); };
+        const auto black = count(qRgb(0, 0, 0)), white = count(qRgb(255, 255, 255));
+        QCOMPARE(black + white, focused.size()); // every dot is one or the other, alternating
+        QVERIFY2(qAbs(black - white) <= 4, qPrintable(u"%1 black, %2 white"_s.arg(black).arg(white)));
+        QCOMPARE(key->backColor(), colour);
+        QImage image(key->size(), QImage::Format_RGB32);
+        key->render(&image);
+        QCOMPARE(image.pixel(5, 5), colour.rgb()); // the face inside the frame, beside the caption
+    }
+
     void keysStartMidGrey()
     {
         Harness h;

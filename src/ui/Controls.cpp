@@ -6,10 +6,9 @@
 #include "Units.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QTextLayout>
 
 namespace ui {
@@ -18,6 +17,25 @@ namespace {
 long long g_colorRepaints = 0;
 // Buttons whose colour changed during the running handler.
 std::vector<Button *> g_colorChanged;
+} // namespace
+
+namespace {
+
+// A dotted frame inside the bevel, as the classic platform marks a focused button, of dots alternately black and
+// white: one of the two stands out on every face colour, and the face keeps its own.
+void drawFocusMark(QPainter &painter, const QRect &frame)
+{
+    const auto dot = [&painter](int x, int y) { painter.fillRect(x, y, 1, 1, (x + y) % 2 ? Qt::black : Qt::white); };
+    for (int x = frame.left(); x <= frame.right(); ++x) {
+        dot(x, frame.top());
+        dot(x, frame.bottom());
+    }
+    for (int y = frame.top() + 1; y < frame.bottom(); ++y) {
+        dot(frame.left(), y);
+        dot(frame.right(), y);
+    }
+}
+
 } // namespace
 
 void giveFocus(QWidget *widget)
@@ -114,13 +132,8 @@ void Button::paintEvent(QPaintEvent *)
         = m_caption.textWidth() < 0 ? textRect.left() + (textRect.width() - captionSize.width()) / 2 : textRect.left();
     painter.drawStaticText(QPointF(x, textRect.top() + (textRect.height() - captionSize.height()) / 2), m_caption);
 
-    if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = face.adjusted(3, 3, -3, -3);
-        option.backgroundColor = QColor::fromRgb(m_backColor);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
-    }
+    if (hasFocus())
+        drawFocusMark(painter, face.adjusted(3, 3, -4, -4));
 }
 
 // The caption is laid out once, not on every repaint: wrapped at spaces, centred, only when it does not fit.
@@ -147,6 +160,20 @@ bool Button::event(QEvent *event)
         setAttribute(Qt::WA_Hover, false);
     }
     return handled;
+}
+
+// Enter, on the main keys or the keypad, activates the focused key or command at once, as on the classic platform;
+// Space keeps its own press-and-release. A held Enter clicks once, as a held Space does.
+void Button::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        if (!event->isAutoRepeat())
+            click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void Button::mouseMoveEvent(QMouseEvent *event)
