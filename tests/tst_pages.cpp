@@ -415,6 +415,7 @@ private Q_SLOTS:
         QCOMPARE(p.windowType(), Qt::Dialog);
         QCOMPARE(p.windowHandle()->transientParent(), h.keyboard().windowHandle());
         QCOMPARE(p.windowModality(), Qt::NonModal);
+        QVERIFY(p.testAttribute(Qt::WA_ShowWithoutActivating)); // the focus stays where the keyboard puts it
         QCOMPARE(p.parentWidget(), nullptr);
         QVERIFY(h.keyboard().isEnabled());
     }

@@ -701,8 +701,9 @@ std::optional<QString> Storm::run(const Event &event)
             ++figures.skipped;
             return check(event, nullptr);
         }
-        // Space on a button clicks it.
-        if (Keys[std::size_t(event.key)].key == Qt::Key_Space && qobject_cast<ui::Button *>(focus)) {
+        // Space or Enter on a button clicks it.
+        const int key = Keys[std::size_t(event.key)].key;
+        if ((key == Qt::Key_Space || key == Qt::Key_Return) && qobject_cast<ui::Button *>(focus)) {
             clicked = focus;
             expectClick(clicked, before);
         }

@@ -148,6 +148,11 @@ Form::Form(const FormDef &definition, QWidget *owner)
     setObjectName(definition.name.toString());
     setWindowTitle(definition.caption.toString());
     setMouseTracking(true);
+    // A window that belongs to another opens without taking the focus: the keyboard's handlers that open one give
+    // the focus back to the text field, where the input method needs it, and a window manager that focused each new
+    // window would win that race now and then.
+    if (owner)
+        setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
     if (!definition.font.face.isEmpty() || definition.font.points > 0)
         setFont(toQFont(definition.font));

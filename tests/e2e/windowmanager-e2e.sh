@@ -160,12 +160,16 @@ ownership_under() { # ownership_under NAME COMMAND...
     fi
     check "$wm: page 1 is a dialog transient for the keyboard" "WM_TRANSIENT_FOR $(transient_for "$PAGE1")" \
         owned_dialog "$PAGE1"
+    check "$wm: the keyboard is the active window at start" "active $(active_window)" \
+        wait_for 5 keyboard_active
     check "$wm: the keyboard's client area is 748 x 419" "$(client_size "$KEYBOARD")" \
         scaled_size "$(client_size "$KEYBOARD")" "$KEYBOARD_SIZE" 1
 
     click_key_a 16
     if wait_for 5 eval 'NOTICE=$(window_named 説明ー４) && is_viewable "$NOTICE"'; then
         check "$wm: the notice is a dialog transient for the keyboard" "" owned_dialog "$NOTICE"
+        check "$wm: the notice opens without taking the focus from the keyboard" "active $(active_window)" \
+            keyboard_active
         click_key_a 1
         sleep 0.5
         check "$wm: after the next key the notice is still above the keyboard" \
@@ -190,7 +194,7 @@ ownership_under() { # ownership_under NAME COMMAND...
     xprop -root -remove _NET_SUPPORTING_WM_CHECK 2>/dev/null
 }
 
-ownership_under openbox openbox --config-file /dev/null
+ownership_under openbox openbox
 if command -v xfwm4 >/dev/null && command -v dbus-run-session >/dev/null; then
     ownership_under xfwm4 dbus-run-session -- xfwm4 --compositor=off
 else
@@ -199,7 +203,7 @@ fi
 
 # --- Every scale starts, with windows of the designed size times the scale ---------------------------------
 
-openbox --config-file /dev/null >"$WORK/openbox-scales.log" 2>&1 &
+openbox >"$WORK/openbox-scales.log" 2>&1 &
 PIDS+=("$!")
 wait_for 10 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
 
