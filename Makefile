@@ -6,6 +6,8 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
+# Compiler warnings as errors: off for users, on in CI (.ci/run).
+WERROR ?= OFF
 
 # Build tools, Qt (with its private headers, for the input-method plugin), the Japanese fonts, and what the tests
 # and the screenshots use; Qt's Japanese translations; the desktop's validators, the screen-reader bus (AT-SPI) and
@@ -22,7 +24,7 @@ E2E_PACKAGES := xvfb x11-xkb-utils x11-utils x11-xserver-utils xdotool xclip dbu
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test format format-check sanitize leaks package package-check startup-bench clean
+.PHONY: all deps build run test format format-check sanitize leaks package package-check extras startup-bench clean
 
 all: build
 
@@ -39,7 +41,7 @@ e2e-deps:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(E2E_PACKAGES)"
 
 $(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DGOJUON_WERROR=$(WERROR) $(CMAKE_FLAGS)
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -64,8 +66,12 @@ package: build
 package-check: package
 	packaging/check-installed.sh "$$(ls -t $(BUILD)/gojuon-keyboard_*.deb | head -1)"
 
+# The drawing tool and the benchmarks, which a plain build leaves out.
+extras: build
+	cmake --build $(BUILD) -j $(JOBS) --target extras
+
 # Start-up time and memory of the installed program (or PROGRAM=...) under Xvfb.
-startup-bench: build
+startup-bench: extras
 	bench/startup-bench.sh $(BUILD) $(PROGRAM)
 
 # AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer (part of gcc's AddressSanitizer) over the whole
