@@ -169,8 +169,8 @@ QtMessageHandler g_previous = nullptr;
 
 void catchMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type == QtWarningMsg && message.startsWith(u"gojuon-keyboard: "_s)) {
-        g_messages << message;
+    if (type == QtWarningMsg && qstrcmp(context.category, "gojuon-keyboard") == 0) {
+        g_messages << qFormatLogMessage(type, context, message); // as the program prints it
         return;
     }
     g_previous(type, context, message);

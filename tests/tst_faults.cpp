@@ -669,8 +669,9 @@ QtMessageHandler g_previous = nullptr;
 
 void catchReports(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type == QtWarningMsg && message.startsWith(u"gojuon-keyboard: "_s) && message.contains(u" stopped: "_s)) {
-        g_reports << message;
+    if (type == QtWarningMsg && qstrcmp(context.category, "gojuon-keyboard") == 0
+        && message.contains(u" stopped: "_s)) {
+        g_reports << qFormatLogMessage(type, context, message); // as the program prints it
         return;
     }
     g_previous(type, context, message);

@@ -308,7 +308,8 @@ bool g_dragging = false;
 
 void quietReports(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type == QtWarningMsg && message.startsWith(u"gojuon-keyboard: cmdCopy_Click stopped"_s)) {
+    if (type == QtWarningMsg && qstrcmp(context.category, "gojuon-keyboard") == 0
+        && message.startsWith(u"cmdCopy_Click stopped"_s)) {
         ++g_swallowed;
         return;
     }

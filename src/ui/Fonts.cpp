@@ -3,6 +3,8 @@
 // twins of the Windows gothics; Noto Sans CJK JP is the fallback for all of them.
 #include "Fonts.h"
 
+#include "Log.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
@@ -115,7 +117,7 @@ void FontConfigurationPreload::wait()
 bool registerFonts()
 {
     if (!loadBundledRounded())
-        qWarning("gojuon-keyboard: the bundled rounded face could not be loaded; using the system's gothic.");
+        qCWarning(lcProgram, "the bundled rounded face could not be loaded; using the system's gothic.");
 
     // Chosen once, so that each window's font names a family that is really here: a family Qt does not know costs
     // a search through every installed font for each size it is drawn at.
@@ -133,12 +135,13 @@ bool registerFonts()
         return true;
     // The pages, the labels and the symbol keys use the gothic faces; without one, their kana come from whatever
     // face fontconfig finds for them (the bundled rounded one, if nothing else).
-    qWarning("gojuon-keyboard: no Japanese gothic face (IPAPGothic, IPAGothic or Noto Sans CJK JP) is installed; "
-             "the texts use another face. Install fonts-ipafont-gothic or fonts-noto-cjk.");
+    qCWarning(lcProgram,
+        "no Japanese gothic face (IPAPGothic, IPAGothic or Noto Sans CJK JP) is installed; "
+        "the texts use another face. Install fonts-ipafont-gothic or fonts-noto-cjk.");
 
     // Only now is every font asked which scripts it covers, which takes a few milliseconds.
     if (!listed(available, BundledRounded) && QFontDatabase::families(QFontDatabase::Japanese).isEmpty()) {
-        qWarning("gojuon-keyboard: no Japanese font is installed; kana may not display. Install fonts-noto-cjk.");
+        qCWarning(lcProgram, "no Japanese font is installed; kana may not display. Install fonts-noto-cjk.");
         return false;
     }
     return true;

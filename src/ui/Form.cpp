@@ -4,6 +4,7 @@
 
 #include "Controls.h"
 #include "Fonts.h"
+#include "Log.h"
 #include "Platform.h"
 #include "TextBox.h"
 
@@ -33,7 +34,7 @@ QImage resourceImage(const QString &name)
     reader.setAutoDetectImageFormat(false);
     QImage image = file.open(QIODevice::ReadOnly) ? reader.read() : QImage();
     if (image.isNull()) {
-        qWarning("gojuon-keyboard: the image %s could not be read (%s); the windows do without it.", qPrintable(name),
+        qCWarning(lcProgram, "the image %s could not be read (%s); the windows do without it.", qPrintable(name),
             qPrintable(file.isOpen() ? reader.errorString() : file.errorString()));
         return image;
     }

@@ -2,10 +2,14 @@
 // Fault hook and failure reporting.
 #include "Platform.h"
 
+#include "Log.h"
+
 #include <QDebug>
 #include <optional>
 
 namespace ui {
+
+Q_LOGGING_CATEGORY(lcProgram, "gojuon-keyboard")
 
 namespace {
 
@@ -89,8 +93,8 @@ void FaultHook::checkArmed(Operation operation)
 void reportFailure(const char *handler, const PlatformError &error)
 {
     ++g_reported;
-    qWarning().noquote() << QStringLiteral("gojuon-keyboard: %1 stopped: %2; the text is kept.")
-                                .arg(QLatin1String(handler), QString::fromStdString(error.what()));
+    qCWarning(lcProgram).noquote() << QStringLiteral("%1 stopped: %2; the text is kept.")
+                                          .arg(QLatin1String(handler), QString::fromStdString(error.what()));
 }
 
 int failuresReported()
