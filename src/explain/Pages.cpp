@@ -5,6 +5,7 @@
 
 #include "Explanation.h"
 #include "ui/Platform.h"
+#include "ui/Wiring.h"
 
 namespace explain {
 
@@ -40,20 +41,6 @@ constexpr std::array<std::array<Move, 3>, 3> Ring {{
 
 } // namespace
 
-PictureArray::PictureArray(std::vector<ui::Picture *> elements, QObject *parent)
-    : QObject(parent)
-    , m_elements(std::move(elements))
-{
-    for (std::size_t index = 0; index < m_elements.size(); ++index) {
-        ui::Picture *element = m_elements[index];
-        if (!element)
-            continue;
-        const auto at = std::int16_t(index);
-        connect(element, &ui::Picture::clicked, this, [this, at] { Q_EMIT clicked(at); });
-        connect(element, &ui::Picture::mouseMoved, this, [this, at] { Q_EMIT mouseMoved(at); });
-    }
-}
-
 // --- What the pages share ---------------------------------------------------------------------------------
 
 Page::Page(const ui::FormDef &definition, Explanation &explanation, int number, std::array<QStringView, 3> buttonNames)
@@ -62,7 +49,18 @@ Page::Page(const ui::FormDef &definition, Explanation &explanation, int number, 
     , m_number(number)
     , m_buttons { control<ui::Button>(buttonNames[Back]), control<ui::Button>(buttonNames[Next]),
         control<ui::Button>(buttonNames[Close]) }
-{ }
+{
+    for (const PageButton which : { Back, Next, Close }) {
+        const QByteArray name = buttonNames[which].toLatin1();
+        m_handlerNames[which] = { name + "_Click", name + "_MouseMove" };
+        const char *click = m_handlerNames[which][0].constData();
+        const char *move = m_handlerNames[which][1].constData();
+        connect(m_buttons[which], &ui::Button::clicked, this,
+            [this, which, click] { ui::runGuarded(click, [this, which] { Navigate(which); }); });
+        connect(m_buttons[which], &ui::Button::mouseMoved, this,
+            [this, which, move] { ui::runGuarded(move, [this, which] { HighlightButton(which); }); });
+    }
+}
 
 void Page::ResetButtonColors()
 {
@@ -70,10 +68,10 @@ void Page::ResetButtonColors()
         button->setBackColor(RestColor);
 }
 
-void Page::HighlightButton(ui::Button *button)
+void Page::HighlightButton(PageButton button)
 {
     ResetButtonColors();
-    button->setBackColor(HoverColor);
+    m_buttons[button]->setBackColor(HoverColor);
 }
 
 void Page::Navigate(PageButton button)
@@ -96,21 +94,15 @@ void Page::Navigate(PageButton button)
 
 FrmBun3a::FrmBun3a(Explanation &explanation)
     : Page(FrmBun3aDefinition, explanation, 1, { u"CmdBun1B", u"CmdBun1N", u"CmdBun1E" })
-    , CmdBun1B(control<ui::Button>(u"CmdBun1B"))
-    , CmdBun1N(control<ui::Button>(u"CmdBun1N"))
-    , CmdBun1E(control<ui::Button>(u"CmdBun1E"))
-    , ImgBun1a(new PictureArray(controlArray<ui::Picture>(u"ImgBun1a"), this))
-    , ImgBun1b(new PictureArray(controlArray<ui::Picture>(u"ImgBun1b"), this))
+    , ImgBun1a(new ui::PictureArray(controlArray<ui::Picture>(u"ImgBun1a"), this))
+    , ImgBun1b(new ui::PictureArray(controlArray<ui::Picture>(u"ImgBun1b"), this))
 {
-    connect(CmdBun1B, &ui::Button::clicked, this, UI_HANDLER(FrmBun3a, CmdBun1B_Click));
-    connect(CmdBun1N, &ui::Button::clicked, this, UI_HANDLER(FrmBun3a, CmdBun1N_Click));
-    connect(CmdBun1E, &ui::Button::clicked, this, UI_HANDLER(FrmBun3a, CmdBun1E_Click));
-    connect(CmdBun1B, &ui::Button::mouseMoved, this, UI_HANDLER(FrmBun3a, CmdBun1B_MouseMove));
-    connect(CmdBun1N, &ui::Button::mouseMoved, this, UI_HANDLER(FrmBun3a, CmdBun1N_MouseMove));
-    connect(CmdBun1E, &ui::Button::mouseMoved, this, UI_HANDLER(FrmBun3a, CmdBun1E_MouseMove));
-    connect(ImgBun1a, &PictureArray::clicked, this, UI_HANDLER(FrmBun3a, ImgBun1a_Click));
-    connect(ImgBun1b, &PictureArray::mouseMoved, this, UI_HANDLER(FrmBun3a, ImgBun1b_MouseMove));
-    connect(this, &ui::Form::surfaceMouseMoved, this, UI_HANDLER(FrmBun3a, Form_MouseMove));
+    // clang-format off
+    //             control   click                  pointer move
+    ui::wire(this, ImgBun1a, UI_ON(ImgBun1a_Click), ui::None);
+    ui::wire(this, ImgBun1b, ui::None,              UI_ON(ImgBun1b_MouseMove));
+    // clang-format on
+    ui::wireSignal(this, this, &ui::Form::surfaceMouseMoved, UI_ON(Form_MouseMove));
     ui::runGuarded("Form_Load", [this] { Form_Load(); });
 }
 
@@ -147,40 +139,26 @@ void FrmBun3a::ImgBun1b_MouseMove(std::int16_t)
 
 FrmBun3b::FrmBun3b(Explanation &explanation)
     : Page(FrmBun3bDefinition, explanation, 2, { u"CmdBun2B", u"CmdBun2N", u"CmdBun2E" })
-    , CmdBun2B(control<ui::Button>(u"CmdBun2B"))
-    , CmdBun2N(control<ui::Button>(u"CmdBun2N"))
-    , CmdBun2E(control<ui::Button>(u"CmdBun2E"))
 {
-    connect(CmdBun2B, &ui::Button::clicked, this, UI_HANDLER(FrmBun3b, CmdBun2B_Click));
-    connect(CmdBun2N, &ui::Button::clicked, this, UI_HANDLER(FrmBun3b, CmdBun2N_Click));
-    connect(CmdBun2E, &ui::Button::clicked, this, UI_HANDLER(FrmBun3b, CmdBun2E_Click));
-    connect(CmdBun2B, &ui::Button::mouseMoved, this, UI_HANDLER(FrmBun3b, CmdBun2B_MouseMove));
-    connect(CmdBun2N, &ui::Button::mouseMoved, this, UI_HANDLER(FrmBun3b, CmdBun2N_MouseMove));
-    connect(CmdBun2E, &ui::Button::mouseMoved, this, UI_HANDLER(FrmBun3b, CmdBun2E_MouseMove));
-    connect(
-        control<ui::Picture>(u"ImgBun2a"), &ui::Picture::mouseMoved, this, UI_HANDLER(FrmBun3b, ImgBun2a_MouseMove));
-    connect(
-        control<ui::Picture>(u"ImgBun2b"), &ui::Picture::mouseMoved, this, UI_HANDLER(FrmBun3b, ImgBun2b_MouseMove));
-    connect(control<ui::Label>(u"lblBun2a"), &ui::Label::mouseMoved, this, UI_HANDLER(FrmBun3b, lblBun2a_MouseMove));
-    connect(control<ui::Label>(u"lblBun2b"), &ui::Label::mouseMoved, this, UI_HANDLER(FrmBun3b, lblBun2b_MouseMove));
+    // clang-format off
+    //             control                             click     pointer move
+    ui::wire(this, control<ui::Picture>(u"ImgBun2a"), ui::None, UI_ON(ImgBun2a_MouseMove));
+    ui::wire(this, control<ui::Picture>(u"ImgBun2b"), ui::None, UI_ON(ImgBun2b_MouseMove));
+    ui::wire(this, control<ui::Label>(u"lblBun2a"),   ui::None, UI_ON(lblBun2a_MouseMove));
+    ui::wire(this, control<ui::Label>(u"lblBun2b"),   ui::None, UI_ON(lblBun2b_MouseMove));
+    // clang-format on
 }
 
 // --- Page 3 -----------------------------------------------------------------------------------------------
 
 FrmBun3c::FrmBun3c(Explanation &explanation)
     : Page(FrmBun3cDefinition, explanation, 3, { u"CmdBun3B", u"CmdBun3N", u"CmdBun3E" })
-    , CmdBun3B(control<ui::Button>(u"CmdBun3B"))
-    , CmdBun3N(control<ui::Button>(u"CmdBun3N"))
-    , CmdBun3E(control<ui::Button>(u"CmdBun3E"))
 {
-    connect(CmdBun3B, &ui::Button::clicked, this, UI_HANDLER(FrmBun3c, CmdBun3B_Click));
-    connect(CmdBun3N, &ui::Button::clicked, this, UI_HANDLER(FrmBun3c, CmdBun3N_Click));
-    connect(CmdBun3E, &ui::Button::clicked, this, UI_HANDLER(FrmBun3c, CmdBun3E_Click));
-    connect(CmdBun3B, &ui::Button::mouseMoved, this, UI_HANDLER(FrmBun3c, CmdBun3B_MouseMove));
-    connect(CmdBun3N, &ui::Button::mouseMoved, this, UI_HANDLER(FrmBun3c, CmdBun3N_MouseMove));
-    connect(CmdBun3E, &ui::Button::mouseMoved, this, UI_HANDLER(FrmBun3c, CmdBun3E_MouseMove));
-    connect(control<ui::Picture>(u"ImgBun3"), &ui::Picture::mouseMoved, this, UI_HANDLER(FrmBun3c, ImgBun3_MouseMove));
-    connect(control<ui::Label>(u"lblBun3b"), &ui::Label::mouseMoved, this, UI_HANDLER(FrmBun3c, lblBun3b_MouseMove));
+    // clang-format off
+    //             control                            click     pointer move
+    ui::wire(this, control<ui::Picture>(u"ImgBun3"),  ui::None, UI_ON(ImgBun3_MouseMove));
+    ui::wire(this, control<ui::Label>(u"lblBun3b"),   ui::None, UI_ON(lblBun3b_MouseMove));
+    // clang-format on
 }
 
 // --- The notice -------------------------------------------------------------------------------------------
@@ -189,7 +167,7 @@ FrmBun3d::FrmBun3d(QWidget *owner)
     : ui::Form(FrmBun3dDefinition, owner)
     , CmdBun4E(control<ui::Button>(u"CmdBun4E"))
 {
-    connect(CmdBun4E, &ui::Button::clicked, this, UI_HANDLER(FrmBun3d, CmdBun4E_Click));
+    ui::wire(this, CmdBun4E, UI_ON(CmdBun4E_Click), ui::None);
 }
 
 void FrmBun3d::CmdBun4E_Click()

@@ -8,6 +8,7 @@
 #include "ui/Desktop.h"
 #include "ui/Platform.h"
 #include "ui/TextBox.h"
+#include "ui/Wiring.h"
 
 #include <QCloseEvent>
 #include <algorithm>
@@ -83,41 +84,26 @@ FrmKyBod::FrmKyBod(ui::Desktop &desktop, explain::Explanation &explanation)
 
 void FrmKyBod::connectHandlers()
 {
-    connect(Txt1, &ui::TextBox::clicked, this, UI_HANDLER(FrmKyBod, Txt1_Click));
-    connect(Txt1, &ui::TextBox::characterArriving, this, UI_HANDLER(FrmKyBod, Txt1_KeyPress));
-    connect(Txt1, &ui::TextBox::mouseMoved, this, UI_HANDLER(FrmKyBod, Txt1_MouseMove));
-    connect(this, &ui::Form::surfaceMouseMoved, this, UI_HANDLER(FrmKyBod, Form_MouseMove));
-
-    connect(cmdMoji, &ui::ButtonArray::clicked, this, UI_HANDLER(FrmKyBod, cmdMoji_Click));
-    connect(cmdMojiS, &ui::ButtonArray::clicked, this, UI_HANDLER(FrmKyBod, cmdMojiS_Click));
-    connect(cmdDaku, &ui::ButtonArray::clicked, this, UI_HANDLER(FrmKyBod, cmdDaku_Click));
-    connect(cmdKazu, &ui::ButtonArray::clicked, this, UI_HANDLER(FrmKyBod, cmdKazu_Click));
-    connect(cmdKigo, &ui::ButtonArray::clicked, this, UI_HANDLER(FrmKyBod, cmdKigo_Click));
-    connect(cmdMoji, &ui::ButtonArray::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdMoji_MouseMove));
-    connect(cmdMojiS, &ui::ButtonArray::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdMojiS_MouseMove));
-    connect(cmdDaku, &ui::ButtonArray::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdDaku_MouseMove));
-    connect(cmdKazu, &ui::ButtonArray::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdKazu_MouseMove));
-    connect(cmdKigo, &ui::ButtonArray::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdKigo_MouseMove));
-
-    connect(cmdSpce, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdSpce_Click));
-    connect(cmdEmoji1, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdEmoji1_Click));
-    connect(cmdEmoji2, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdEmoji2_Click));
-    connect(cmdEmoji3, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdEmoji3_Click));
-    connect(cmdClr, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdClr_Click));
-    connect(cmdClrall, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdClrall_Click));
-    connect(cmdCopy, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdCopy_Click));
-    connect(cmdBun, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdBun_Click));
-    connect(cmdEND, &ui::Button::clicked, this, UI_HANDLER(FrmKyBod, cmdEND_Click));
-
-    connect(cmdBun, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdBun_MouseMove));
-    connect(cmdEmoji1, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdEmoji1_MouseMove));
-    connect(cmdEmoji2, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdEmoji2_MouseMove));
-    connect(cmdEmoji3, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdEmoji3_MouseMove));
-    connect(cmdSpce, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdSpce_MouseMove));
-    connect(cmdCopy, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdCopy_MouseMove));
-    connect(cmdClr, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdClr_MouseMove));
-    connect(cmdClrall, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdClrall_MouseMove));
-    connect(cmdEND, &ui::Button::mouseMoved, this, UI_HANDLER(FrmKyBod, cmdEND_MouseMove));
+    // clang-format off
+    //             control    click                   pointer move
+    ui::wire(this, Txt1,      UI_ON(Txt1_Click),      UI_ON(Txt1_MouseMove));
+    ui::wire(this, cmdMoji,   UI_ON(cmdMoji_Click),   UI_ON(cmdMoji_MouseMove));
+    ui::wire(this, cmdMojiS,  UI_ON(cmdMojiS_Click),  UI_ON(cmdMojiS_MouseMove));
+    ui::wire(this, cmdDaku,   UI_ON(cmdDaku_Click),   UI_ON(cmdDaku_MouseMove));
+    ui::wire(this, cmdKazu,   UI_ON(cmdKazu_Click),   UI_ON(cmdKazu_MouseMove));
+    ui::wire(this, cmdKigo,   UI_ON(cmdKigo_Click),   UI_ON(cmdKigo_MouseMove));
+    ui::wire(this, cmdSpce,   UI_ON(cmdSpce_Click),   UI_ON(cmdSpce_MouseMove));
+    ui::wire(this, cmdEmoji1, UI_ON(cmdEmoji1_Click), UI_ON(cmdEmoji1_MouseMove));
+    ui::wire(this, cmdEmoji2, UI_ON(cmdEmoji2_Click), UI_ON(cmdEmoji2_MouseMove));
+    ui::wire(this, cmdEmoji3, UI_ON(cmdEmoji3_Click), UI_ON(cmdEmoji3_MouseMove));
+    ui::wire(this, cmdClr,    UI_ON(cmdClr_Click),    UI_ON(cmdClr_MouseMove));
+    ui::wire(this, cmdClrall, UI_ON(cmdClrall_Click), UI_ON(cmdClrall_MouseMove));
+    ui::wire(this, cmdCopy,   UI_ON(cmdCopy_Click),   UI_ON(cmdCopy_MouseMove));
+    ui::wire(this, cmdBun,    UI_ON(cmdBun_Click),    UI_ON(cmdBun_MouseMove));
+    ui::wire(this, cmdEND,    UI_ON(cmdEND_Click),    UI_ON(cmdEND_MouseMove));
+    // clang-format on
+    ui::wireSignal(this, Txt1, &ui::TextBox::characterArriving, UI_ON(Txt1_KeyPress));
+    ui::wireSignal(this, this, &ui::Form::surfaceMouseMoved, UI_ON(Form_MouseMove));
 }
 
 void FrmKyBod::describeForScreenReaders()

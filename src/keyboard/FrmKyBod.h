@@ -3,7 +3,7 @@
 // of the key under the pointer.
 #pragma once
 
-#include "ui/ButtonArray.h"
+#include "ui/ControlArray.h"
 #include "ui/Form.h"
 
 #include <cstdint>

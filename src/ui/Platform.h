@@ -85,5 +85,3 @@ template<typename Function> void runGuarded(const char *name, Function &&functio
 }
 
 } // namespace ui
-
-#define UI_HANDLER(Class, handler) ::ui::guarded(#handler, this, &Class::handler)
