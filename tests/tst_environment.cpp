@@ -3,7 +3,8 @@
 // the text. Each must give a clear message and either a program that goes on or a plain failure status with one
 // line of reason, never a crash; and a run from start-up to 終 must leak nothing of the program's own. Also the
 // program's command line, and a second start that hands over to the running keyboard whatever it finds in the
-// runtime directory.
+// runtime directory. A fault of the program's own (a control looked up by a wrong name or as the wrong kind, a page
+// that does not exist) ends it at once with a message that names the culprit.
 //
 // Some cases need a process of their own: this binary runs itself with --child and a scenario.
 #include "Harness.h"
@@ -81,12 +82,34 @@ Q_NEVER_INLINE void deliberateLeak()
 }
 #endif
 
+// Faults of the program's own code, each of which must end the child at once.
+int runProgrammingError(const QByteArray &scenario)
+{
+    const ui::Form notice(explain::FrmBun3dDefinition);
+    const ui::Form page1(explain::FrmBun3aDefinition);
+    if (scenario == "misspelt control")
+        notice.control<ui::Button>(u"CmdBun4X");
+    else if (scenario == "control of another kind")
+        notice.control<ui::Label>(u"CmdBun4E");
+    else if (scenario == "misspelt array")
+        page1.controlArray<ui::Picture>(u"ImgBun1c");
+    else if (scenario == "array of another kind")
+        page1.controlArray<ui::Button>(u"ImgBun1a");
+    else if (scenario == "page 4")
+        explain::Explanation().showPage(4);
+    else
+        return 2;
+    return 0; // not reached when the fault is caught
+}
+
 int runChild(int argc, char **argv)
 {
     QApplication application(argc, argv);
     const QByteArray scenario = argv[2];
     if (scenario == "program")
         return runProgram(application);
+    if (const int code = runProgrammingError(scenario); code != 2)
+        return code;
 #ifdef __SANITIZE_ADDRESS__
     if (scenario == "leak") {
         QTimer::singleShot(0, &application, [] {
@@ -718,6 +741,29 @@ private Q_SLOTS:
 #else
         QSKIP("no hand-over between starts on this platform");
 #endif
+    }
+
+    void programmingErrorEndsLoudly_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::newRow("misspelt control") << u"the window FrmBun3d has no control CmdBun4X"_s;
+        QTest::newRow("control of another kind")
+            << u"the control CmdBun4E of the window FrmBun3d is a ui::Button, not a ui::Label"_s;
+        QTest::newRow("misspelt array") << u"the window FrmBun3a has no control array ImgBun1c"_s;
+        QTest::newRow("array of another kind")
+            << u"the control ImgBun1a(0) of the window FrmBun3a is a ui::Picture, not a ui::Button"_s;
+        QTest::newRow("page 4") << u"there is no explanation page 4"_s;
+    }
+
+    void programmingErrorEndsLoudly()
+    {
+        QFETCH(QString, message);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        const Run result = run(QCoreApplication::applicationFilePath(),
+            { u"--child"_s, QString::fromUtf8(QTest::currentDataTag()) }, environment);
+        QVERIFY2(result.status == QProcess::CrashExit, qPrintable(result.err)); // aborted, not returned
+        QVERIFY2(result.err.contains(u"gojuon-keyboard: "_s + message), qPrintable(result.err));
     }
 
     void leakSuppressionsDoNotHideTheProgramsLeaks()

@@ -15,6 +15,17 @@ Explanation::Explanation()
 
 Explanation::~Explanation() = default;
 
+namespace {
+
+// A page number outside 1 to 3 is a fault in the program, never the user's doing: it stops here, before any other
+// page could stand in for it.
+[[noreturn]] void noSuchPage(int page)
+{
+    qFatal("gojuon-keyboard: there is no explanation page %d (the pages are 1, 2 and 3)", page);
+}
+
+} // namespace
+
 ui::Form &Explanation::page(int page)
 {
     switch (page) {
@@ -22,9 +33,10 @@ ui::Form &Explanation::page(int page)
         return m_page1.get();
     case 2:
         return m_page2.get();
-    default:
+    case 3:
         return m_page3.get();
     }
+    noSuchPage(page);
 }
 
 ui::Form *Explanation::pageIfCreated(int page) const
@@ -34,9 +46,10 @@ ui::Form *Explanation::pageIfCreated(int page) const
         return m_page1.ifCreated();
     case 2:
         return m_page2.ifCreated();
-    default:
+    case 3:
         return m_page3.ifCreated();
     }
+    noSuchPage(page);
 }
 
 FrmBun3d &Explanation::notice()

@@ -23,7 +23,8 @@ public:
     Explanation(const Explanation &) = delete;
     Explanation &operator=(const Explanation &) = delete;
 
-    // Pages are numbered 1 to 3 in paging order. Checked platform operations.
+    // Pages are numbered 1 to 3 in paging order; any other number ends the program with a message, as a fault of
+    // the program. Checked platform operations.
     void showPage(int page);
     void hidePage(int page);
     void showNotice();

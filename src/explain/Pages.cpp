@@ -39,6 +39,17 @@ constexpr std::array<std::array<Move, 3>, 3> Ring {{
 }};
 // clang-format on
 
+constexpr bool namesOnlyPages(const decltype(Ring) &ring)
+{
+    for (const auto &page : ring)
+        for (const Move &move : page)
+            for (const Step &step : move)
+                if (step.action != Action::None && (step.page < 1 || step.page > 3))
+                    return false;
+    return true;
+}
+static_assert(namesOnlyPages(Ring), "every step of the ring shows or hides page 1, 2 or 3");
+
 } // namespace
 
 // --- What the pages share ---------------------------------------------------------------------------------

@@ -268,6 +268,16 @@ QWidget *Form::find(QStringView name, int index) const
     return nullptr;
 }
 
+void Form::wrongControl(QStringView name, int index, const QWidget *found, const char *expected, bool array) const
+{
+    const QString control = index == NoIndex ? name.toString() : QStringLiteral("%1(%2)").arg(name).arg(index);
+    if (found)
+        qFatal("gojuon-keyboard: the control %s of the window %s is a %s, not a %s", qPrintable(control),
+            qPrintable(m_definition.name.toString()), found->metaObject()->className(), expected);
+    qFatal("gojuon-keyboard: the window %s has no control %s%s", qPrintable(m_definition.name.toString()),
+        array ? "array " : "", qPrintable(control));
+}
+
 void Form::setBackColor(const QColor &color)
 {
     FaultHook::check(Operation::SetColor);

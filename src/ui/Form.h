@@ -35,23 +35,34 @@ public:
 
     void setVisible(bool visible) override;
 
-    // The control built from the table row with this name and array index.
+    // The control built from the table row with this name and array index. A name the table lacks or a control of
+    // another kind is a fault of the window's code: the program ends at once, naming the window and the control,
+    // when the window is built, rather than crash later wherever the control is first used.
     template<typename T> T *control(QStringView name, int index = NoIndex) const
     {
-        return static_cast<T *>(find(name, index));
+        QWidget *widget = find(name, index);
+        T *typed = qobject_cast<T *>(widget);
+        if (!typed)
+            wrongControl(name, index, widget, T::staticMetaObject.className());
+        return typed;
     }
 
-    // The elements of a control array, in index order.
+    // The elements of a control array, in index order; an index the table lacks is null. Checked as control is.
     template<typename T> std::vector<T *> controlArray(QStringView name) const
     {
         std::vector<T *> elements;
         for (const Built &built : m_controls) {
             if (built.definition->name == name && built.definition->index != NoIndex) {
+                T *typed = qobject_cast<T *>(built.widget);
+                if (!typed)
+                    wrongControl(name, built.definition->index, built.widget, T::staticMetaObject.className());
                 if (elements.size() <= std::size_t(built.definition->index))
                     elements.resize(std::size_t(built.definition->index) + 1);
-                elements[std::size_t(built.definition->index)] = static_cast<T *>(built.widget);
+                elements[std::size_t(built.definition->index)] = typed;
             }
         }
+        if (elements.empty())
+            wrongControl(name, NoIndex, nullptr, T::staticMetaObject.className(), true);
         return elements;
     }
 
@@ -69,6 +80,8 @@ private:
     };
 
     QWidget *find(QStringView name, int index) const;
+    [[noreturn]] void wrongControl(
+        QStringView name, int index, const QWidget *found, const char *expected, bool array = false) const;
     void build();
     QCursor pointer(Pointer kind);
 
