@@ -1,6 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboard window: the text field, the keys that type into it, the editing commands and the highlighting
 // of the key under the pointer.
+//
+// Names. The windows keep the names of their design, romanised Japanese in the classic platform's style:
+//   controls by kind: cmd/Cmd button, lbl/Lbl label, Img picture, Txt text field, Lin/Line drawn line, Frm window
+//   (FrmKyBod = form keyboard; FrmBun3a, 3b, 3c = the three explanation pages, FrmBun3d = the length notice);
+//   handlers Control_Event (cmdMoji_Click, Txt1_KeyPress, Form_MouseMove); procedures MixedCase (InsertMoji);
+//   variables romanised Japanese (Jikazu), as are the words in the names:
+//   Moji 文字 character, MojiS small kana, Daku 濁点 voicing mark (the 〃 and ｏ keys), Kazu 数字 digit,
+//   Kigo 記号 symbol, Spce 空白 space, Emoji 顔文字 face mark, Bun 文 explanation text, Clr delete one character,
+//   Clrall 全消去 clear all, END 終 end, Kasoru カーソル cursor (clicked insertion point), Aru 有る "there is"
+//   (a clicked insertion point is pending), Jikazu 字数 character count, Kanjisu 漢字数 where the selection
+//   for conversion starts once text came from the keyboard or the input method, m1..m5 the last hovered index of
+//   cmdMoji, cmdMojiS, cmdDaku, cmdKazu and cmdKigo.
+// SetFocus (capital S) on a control is a checked platform operation: the fault hook may refuse it, and it
+//   activates the control's window when needed. Qt's own setFocus is neither; the handlers use SetFocus.
 #pragma once
 
 #include "ui/ControlArray.h"

@@ -233,8 +233,6 @@ void Label::mousePressEvent(QMouseEvent *event)
 void Label::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
-    if (rect().contains(event->position().toPoint()))
-        Q_EMIT clicked();
 }
 
 Picture::Picture(QWidget *parent)
@@ -243,13 +241,6 @@ Picture::Picture(QWidget *parent)
     setMouseTracking(true);
     setAttribute(Qt::WA_NoMousePropagation);
     setFocusPolicy(Qt::NoFocus);
-}
-
-void Picture::setPicture(const QPixmap &pixmap)
-{
-    m_read = {};
-    m_pixmap = pixmap;
-    update();
 }
 
 void Picture::setPicture(std::function<QPixmap(qreal)> read)

@@ -65,7 +65,6 @@ public:
 
 Q_SIGNALS:
     void mouseMoved();
-    void clicked();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -80,7 +79,6 @@ class Picture : public QWidget {
 public:
     explicit Picture(QWidget *parent = nullptr);
 
-    void setPicture(const QPixmap &pixmap);
     // A picture read only when it is first shown or asked for, for the device pixel ratio it is shown at: one that
     // starts hidden costs nothing at start-up. It is read again if the window comes to a screen of another ratio.
     void setPicture(std::function<QPixmap(qreal devicePixelRatio)> read);

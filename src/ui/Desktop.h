@@ -11,11 +11,12 @@ class Desktop {
 public:
     virtual ~Desktop() = default;
 
-    // Each call is checked against the fault hook first and throws PlatformError when refused.
+    // The clipboard and the beep are checked against the fault hook first and throw PlatformError when refused.
     void clearClipboard();
     void setClipboardText(const QString &text);
     void beep();
-    // Closes every window and leaves the event loop normally, so the clipboard can be handed to a manager.
+    // Closes every window and leaves the event loop normally, so the clipboard can be handed to a manager. Not
+    // checked: ending must never be refused, or the user could not quit.
     void endApplication();
 
 protected:

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What a window contains is data: one constant table per window, in the units the windows were designed in.
-// FormBuilder is the only code that turns such a table into widgets.
+// ui::Form::build is the only code that turns such a table into widgets.
 #pragma once
 
 #include "Units.h"

@@ -36,7 +36,6 @@ constexpr int pointsToPixels(double points)
 // A colour as written in the window tables: &HBBGGRR, or &H800000nn for the platform's system colour nn.
 using ColorValue = std::uint32_t;
 
-inline constexpr ColorValue SystemWindowBackground = 0x80000005;
 inline constexpr ColorValue SystemWindowText = 0x80000008;
 inline constexpr ColorValue SystemButtonFace = 0x8000000F;
 inline constexpr ColorValue SystemButtonText = 0x80000012;
