@@ -3,7 +3,7 @@
 # End to end under a real X server: kana clicked on the keyboard, converted to kanji by the desktop's input
 # method (ibus + mozc, then fcitx5 + mozc), copied, and kept by a clipboard manager after the program has ended.
 #
-# Usage: inputmethod-e2e.sh PROGRAM KEYBOARD_LAYOUT_SOURCE
+# Usage: inputmethod-e2e.sh PROGRAM KEY_PLACES (the test build's key-places, which says where each key lies)
 # Prints one line per check and a closing "N passed, N failed, N skipped" line. Exits 0 when every check that
 # could run passed, 1 when one failed, 77 when nothing could run here (packages missing).
 set -u
@@ -38,16 +38,12 @@ record() { # record PASS|FAIL|SKIP description [detail]
     fi
 }
 
-# Centre of a control, in pixels of the window's client area at scale 1, from its row in the layout table:
-# the edges convert separately (round(L/12) and round((L+W)/12)), as the program converts them.
-key_centre() { # key_centre SOURCE NAME INDEX
-    awk -F',' -v name="$2" -v wanted="$3" '
-        $1 ~ "u\"" name "\"$" && (wanted == "-" ? $3 ~ /NoIndex/ : $3 + 0 == wanted + 0) {
-            l = $5 + 0; t = $6 + 0; w = $7 + 0; h = $8 + 0
-            left = int(l / 12 + 0.5); right = int((l + w) / 12 + 0.5)
-            top = int(t / 12 + 0.5); bottom = int((t + h) / 12 + 0.5)
-            print int((left + right) / 2), int((top + bottom) / 2); exit
-        }' "$1"
+# Middle of a control, in pixels of the keyboard's client area at scale 1, from the places the program itself gives
+# its controls (written by key-places before the session starts).
+key_centre() { # key_centre NAME INDEX
+    local x y width height
+    read -r _ _ x y width height < <(grep "^$1 $2 " "$WORK/places") || return 1
+    echo "$((x + width / 2)) $((y + height / 2))"
 }
 
 # --- One desktop session: the program under one input method ----------------------------------------------
@@ -111,8 +107,12 @@ start_program() { # start_program LOG [VAR=VALUE...]
 click() { # click NAME:INDEX, or NAME for a control without an index
     local name=${1%%:*} index=-
     [ "$name" != "$1" ] && index=${1#*:}
-    local x y
-    read -r x y < <(key_centre "$WORK/layout" "$name" "$index")
+    local centre x y
+    if ! centre=$(key_centre "$name" "$index"); then
+        record FAIL "click $1" "the keyboard has no such control"
+        return 1
+    fi
+    read -r x y <<<"$centre"
     xdotool mousemove --sync $((WIN_X + x)) $((WIN_Y + y)) click 1
 }
 
@@ -316,7 +316,7 @@ if [ "${1:-}" = --phase ] || [ "${1:-}" = --session ]; then
 fi
 
 if [ $# -ne 2 ]; then
-    echo "usage: $0 PROGRAM KEYBOARD_LAYOUT_SOURCE" >&2
+    echo "usage: $0 PROGRAM KEY_PLACES" >&2
     exit 2
 fi
 
@@ -334,7 +334,6 @@ fi
 WORK=$(mktemp -d /tmp/gojuon-e2e.XXXXXX)
 trap '[ -n "${E2E_KEEP:-}" ] || rm -rf "$WORK"' EXIT
 cp "$1" "$WORK/gojuon-keyboard"
-cp "$2" "$WORK/layout"
 cp "$0" "$WORK/e2e.sh"
 : >"$WORK/results"
 chmod 755 "$WORK"
@@ -343,6 +342,11 @@ started=$(date +%s)
 environment=(env -i "HOME=$WORK" "PATH=/usr/local/bin:/usr/bin:/bin" "LANG=C.UTF-8" "XDG_RUNTIME_DIR=$WORK/run"
     "ASAN_OPTIONS=${ASAN_OPTIONS:-}" "UBSAN_OPTIONS=${UBSAN_OPTIONS:-}")
 mkdir -m 700 "$WORK/run"
+if ! HOME=$WORK XDG_RUNTIME_DIR=$WORK/run "$2" FrmKyBod >"$WORK/places" 2>"$WORK/key-places.log" || [ ! -s "$WORK/places" ]; then
+    echo "FAILED  the keys' places come from $2: $(tail -1 "$WORK/key-places.log")"
+    echo "0 passed, 1 failed, 0 skipped"
+    exit 1
+fi
 if [ "$(id -u)" = 0 ]; then
     chown -R "$DESKTOP_UID:$DESKTOP_UID" "$WORK"
     timeout --kill-after=10 "$SESSION_SECONDS" setpriv --reuid="$DESKTOP_UID" --regid="$DESKTOP_UID" \

@@ -4,13 +4,12 @@
 # (kept above it, minimised with it), and every scale a desktop may set, by QT_SCALE_FACTOR or by Xft.dpi, starts
 # with windows of the designed size times the scale.
 #
-# Usage: windowmanager-e2e.sh PROGRAM
+# Usage: windowmanager-e2e.sh PROGRAM KEY_PLACES (the test build's key-places, which says where each key lies)
 # Prints one line per check and a closing "N passed, N failed, N skipped" line. Exits 0 when every check that
 # could run passed, 1 when one failed, 77 when nothing could run here (packages missing).
 set -u
 
 readonly KEYBOARD_SIZE="748 419" PAGE_SIZE="608 200" NOTICE_SIZE="231 150"
-readonly KEY_A="712 132" # the あ key's middle, in the keyboard's pixels at scale 1
 
 PASSED=0 FAILED=0 SKIPPED=0
 record() { # record PASS|FAIL|SKIP description [detail]
@@ -36,11 +35,11 @@ wait_for() { # wait_for SECONDS COMMAND...: polls every 0.1 s
     return 1
 }
 
-if [ $# -ne 1 ]; then
-    echo "usage: $0 PROGRAM" >&2
+if [ $# -ne 2 ]; then
+    echo "usage: $0 PROGRAM KEY_PLACES" >&2
     exit 2
 fi
-PROGRAM=$1
+PROGRAM=$1 KEY_PLACES=$2
 missing=()
 for tool in Xvfb openbox xdotool xprop xwininfo xrdb; do
     command -v "$tool" >/dev/null || missing+=("$tool")
@@ -54,6 +53,15 @@ fi
 WORK=$(mktemp -d /tmp/gojuon-wm.XXXXXX)
 export HOME=$WORK XDG_RUNTIME_DIR=$WORK/run XDG_CONFIG_HOME=$WORK/config
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The あ key's middle, in the keyboard's pixels at scale 1, where the program itself puts it.
+read -r _ _ x y width height < <("$KEY_PLACES" FrmKyBod 2>"$WORK/key-places.log" | grep '^cmdMoji 0 ')
+if [ -z "${height:-}" ]; then
+    record FAIL "the あ key's place comes from $KEY_PLACES" "$(tail -1 "$WORK/key-places.log")"
+    echo "$PASSED passed, $FAILED failed, $SKIPPED skipped"
+    rm -rf "$WORK"
+    exit 1
+fi
+readonly KEY_A="$((x + width / 2)) $((y + height / 2))"
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR QT_QPA_PLATFORM WAYLAND_DISPLAY
 PIDS=()
 cleanup() {
