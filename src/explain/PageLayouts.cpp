@@ -3,6 +3,7 @@
 // place in twips, font, colour and place in the tab order. Texts are written as code points because several
 // hold full-width spaces, quotation marks and commas that look like their half-width twins.
 #include "Pages.h"
+#include "ui/Colors.h"
 #include "ui/Fonts.h"
 
 #include <array>
@@ -12,26 +13,10 @@ namespace explain {
 namespace {
 
 using ui::NoIndex;
-using ui::NoTabStop;
 using ui::Pointer;
-constexpr auto Button = ui::ControlKind::Button;
-constexpr auto Label = ui::ControlKind::Label;
-constexpr auto Picture = ui::ControlKind::Picture;
 constexpr ui::ColorValue WindowText = ui::SystemWindowText;
 constexpr ui::ColorValue ButtonText = ui::SystemButtonText;
 constexpr ui::ColorValue ButtonFace = ui::SystemButtonFace;
-
-constexpr ui::ColorValue Green = 0x00D000;
-constexpr ui::ColorValue LightGreen = 0x80FF80;
-constexpr ui::ColorValue Pink = 0xC0C0FF;
-constexpr ui::ColorValue Salmon = 0x8080FF;
-constexpr ui::ColorValue MidGrey = 0x808080;
-constexpr ui::ColorValue White = 0xFFFFFF;
-constexpr ui::ColorValue DarkGreen = 0x008000;
-constexpr ui::ColorValue DeepGreen = 0x004000;
-constexpr ui::ColorValue Red = 0x0000C0;
-constexpr ui::ColorValue DarkRed = 0x000080;
-constexpr ui::ColorValue DeepRed = 0x000040;
 
 constexpr ui::FontDef WindowFont {};
 constexpr ui::FontDef TextFont { ui::FacePGothic, 10.8, true };
@@ -40,10 +25,6 @@ constexpr ui::FontDef PlainTextFont { ui::FacePGothic, 10.8 };
 constexpr ui::FontDef PageButtonFont { ui::FacePGothic, 12, true };
 constexpr ui::FontDef GothicButtonFont { ui::FaceGothic, 12, true };
 constexpr ui::FontDef HeadingFont { ui::FacePGothic, 12, true, true };
-
-constexpr QStringView Back = u"\u524D"; // 前
-constexpr QStringView Next = u"\u6B21"; // 次
-constexpr QStringView Close = u"\u9589"; // 閉
 
 // clang-format off
 constexpr QStringView lblBun1aText =
@@ -95,155 +76,213 @@ constexpr QStringView Lbl2Text =
     u"\u5168\u89D2\uFF08\u4EEE\u540D\uFF09\u30FB\u534A\u89D2\uFF08\u82F1\u6570\u5B57\uFF09\u5408\u308F" // 全角（仮名）・半角（英数字）合わ
     u"\u305B\u3066\uFF11\uFF15\u6587\u5B57\u307E\u3067\u3067\u3059\u3002\u9854\u6587\u5B57\u306F\uFF17" // せて１５文字までです。顔文字は７
     u"\uFF5E\uFF18\u6587\u5B57\u4F7F\u3063\u3066\u307E\u3059\u3002"; // ～８文字使ってます。
+// clang-format on
 
-// The page buttons share a size and a row.
-constexpr int ButtonTop = 1920, ButtonWidth = 732, ButtonHeight = 372;
+// A label of a page or the notice; the text colour is the window's or the buttons' system colour.
+constexpr ui::ControlDef label(QStringView name, QStringView text, int left, int top, int width, int height,
+    const ui::FontDef &font, int tabOrder, ui::ColorValue textColor)
+{
+    return { name, ui::ControlKind::Label, NoIndex, text, left, top, width, height, font, 0, Pointer::Inherit, tabOrder,
+        {}, false, textColor };
+}
 
+constexpr ui::ControlDef centred(ui::ControlDef control)
+{
+    control.centred = true;
+    return control;
+}
+
+// 前, 次 and 閉 stand in the same places on every page, in one row and of one size.
+struct PageButton {
+    QStringView caption;
+    int left;
+};
+constexpr PageButton Back { u"\u524D", 2040 }; // 前
+constexpr PageButton Next { u"\u6B21", 3120 }; // 次
+constexpr PageButton Close { u"\u9589", 4200 }; // 閉
+
+constexpr ui::ControlDef button(QStringView name, QStringView caption, int left, int top, int width, int height,
+    const ui::FontDef &font, ui::ColorValue color, int tabOrder)
+{
+    return { name, ui::ControlKind::Button, NoIndex, caption, left, top, width, height, font, color, Pointer::Inherit,
+        tabOrder };
+}
+
+constexpr ui::ControlDef pageButton(
+    QStringView name, PageButton place, const ui::FontDef &font, ui::ColorValue color, int tabOrder)
+{
+    return button(name, place.caption, place.left, 1920, 732, 372, font, color, tabOrder);
+}
+
+// A picture from the resources; it never takes the focus.
+constexpr ui::ControlDef picture(
+    QStringView name, int index, QStringView file, int left, int top, int width, int height)
+{
+    return { name, ui::ControlKind::Picture, index, file, left, top, width, height, WindowFont, 0, Pointer::Inherit,
+        ui::NoTabStop };
+}
+
+constexpr ui::ControlDef hidden(ui::ControlDef control)
+{
+    control.visible = false;
+    return control;
+}
+
+// clang-format off
 constexpr std::array Page1Controls = std::to_array<ui::ControlDef>({
-    { u"lblBun1a", Label, NoIndex, lblBun1aText, 240, 120, 4500, 492, TextFont, 0, Pointer::Inherit, 0, {}, false, WindowText },
-    { u"lblBun1b", Label, NoIndex, lblBun1bText, 240, 600, 4860, 252, NoteFont, 0, Pointer::Inherit, 5, {}, false, WindowText },
-    { u"lblBun1c", Label, NoIndex, lblBun1cText, 240, 960, 4524, 696, TextFont, 0, Pointer::Inherit, 4, {}, false, WindowText },
-    { u"lblBun1d", Label, NoIndex, lblBun1dText, 240, 1680, 4860, 252, NoteFont, 0, Pointer::Inherit, 6, {}, false, WindowText },
-    { u"CmdBun1B", Button, NoIndex, Back, 2040, ButtonTop, ButtonWidth, ButtonHeight, GothicButtonFont, MidGrey, Pointer::Inherit, 3 },
-    { u"CmdBun1N", Button, NoIndex, Next, 3120, ButtonTop, ButtonWidth, ButtonHeight, PageButtonFont, MidGrey, Pointer::Inherit, 2 },
-    { u"CmdBun1E", Button, NoIndex, Close, 4200, ButtonTop, ButtonWidth, ButtonHeight, PageButtonFont, MidGrey, Pointer::Inherit, 1 },
+    //    name         text         left   top width height  font    tab  colour
+    label(u"lblBun1a", lblBun1aText, 240,  120, 4500,   492, TextFont, 0, WindowText),
+    label(u"lblBun1b", lblBun1bText, 240,  600, 4860,   252, NoteFont, 5, WindowText),
+    label(u"lblBun1c", lblBun1cText, 240,  960, 4524,   696, TextFont, 4, WindowText),
+    label(u"lblBun1d", lblBun1dText, 240, 1680, 4860,   252, NoteFont, 6, WindowText),
+    //         name         button font              colour      tab
+    pageButton(u"CmdBun1B", Back,  GothicButtonFont, ui::KeyStart, 3),
+    pageButton(u"CmdBun1N", Next,  PageButtonFont,   ui::KeyStart, 2),
+    pageButton(u"CmdBun1E", Close, PageButtonFont,   ui::KeyStart, 1),
     // Two frames of one illustration; the load step moves ImgBun1a onto ImgBun1b's place.
-    { u"ImgBun1a", Picture, 0, u"ImgBun1a.jpg", 5160, 480, 2052, 1812, WindowFont, 0, Pointer::Inherit, NoTabStop },
-    { .name = u"ImgBun1b", .kind = Picture, .index = 1, .caption = u"ImgBun1b.jpg", .left = 5040, .top = 120, .width = 2052, .height = 1812, .font = WindowFont, .backColor = 0, .pointer = Pointer::Inherit, .tabOrder = NoTabStop, .visible = false },
+    //             name     index  file             left  top width height
+           picture(u"ImgBun1a", 0, u"ImgBun1a.jpg", 5160, 480, 2052,  1812),
+    hidden(picture(u"ImgBun1b", 1, u"ImgBun1b.jpg", 5040, 120, 2052,  1812)),
 });
 
 // The white lines come first so that the darker edges stay whole where they cross them.
 constexpr std::array Page1Lines = std::to_array<ui::LineDef>({
-    { u"Lin2", 0, 10, 7320, 10, 5, White },
-    { u"Lin4", 10, 0, 10, 2400, 5, White },
-    { u"Lin1", 0, 0, 7320, 0, 2, DarkGreen },
-    { u"Lin3", 0, 0, 0, 2400, 2, DarkGreen },
-    { u"Lin5", 10, 2370, 7320, 2370, 5, DarkGreen },
-    { u"Lin6", 0, 2390, 7272, 2390, 3, DeepGreen },
-    { u"Lin7", 7275, 50, 7275, 2400, 5, DarkGreen },
-    { u"Lin8", 7280, 10, 7280, 2400, 3, DeepGreen },
+    //           x1    y1    x2    y2 width  colour
+    { u"Lin2",    0,   10, 7320,   10,    5, ui::LineLight },
+    { u"Lin4",   10,    0,   10, 2400,    5, ui::LineLight },
+    { u"Lin1",    0,    0, 7320,    0,    2, ui::LineGreen },
+    { u"Lin3",    0,    0,    0, 2400,    2, ui::LineGreen },
+    { u"Lin5",   10, 2370, 7320, 2370,    5, ui::LineGreen },
+    { u"Lin6",    0, 2390, 7272, 2390,    3, ui::LineDeepGreen },
+    { u"Lin7", 7275,   50, 7275, 2400,    5, ui::LineGreen },
+    { u"Lin8", 7280,   10, 7280, 2400,    3, ui::LineDeepGreen },
 });
 
 constexpr std::array Page2Controls = std::to_array<ui::ControlDef>({
-    { u"lblBun2a", Label, NoIndex, lblBun2aText, 1884, 120, 3096, 504, TextFont, 0, Pointer::Inherit, 0, {}, false, WindowText },
-    { u"lblBun2b", Label, NoIndex, lblBun2bText, 2040, 600, 2940, 252, NoteFont, 0, Pointer::Inherit, 6, {}, false, WindowText },
-    { u"lblBun2c", Label, NoIndex, lblBun2cText, 1900, 960, 3150, 972, TextFont, 0, Pointer::Inherit, 3, {}, false, WindowText },
-    { u"lblBun2d", Label, NoIndex, lblBun2dText, 5330, 1950, 1896, 252, WindowFont, 0, Pointer::Inherit, 4, {}, false, ButtonText },
-    { u"CmdBun2B", Button, NoIndex, Back, 2040, ButtonTop, ButtonWidth, ButtonHeight, WindowFont, ButtonFace, Pointer::Inherit, 2 },
-    { u"CmdBun2N", Button, NoIndex, Next, 3120, ButtonTop, ButtonWidth, ButtonHeight, WindowFont, ButtonFace, Pointer::Inherit, 5 },
-    { u"CmdBun2E", Button, NoIndex, Close, 4200, ButtonTop, ButtonWidth, ButtonHeight, WindowFont, ButtonFace, Pointer::Inherit, 1 },
-    { u"ImgBun2a", Picture, NoIndex, u"ImgBun2a.jpg", 120, 120, 1704, 2040, WindowFont, 0, Pointer::Inherit, NoTabStop },
-    { u"ImgBun2b", Picture, NoIndex, u"ImgBun2b.gif", 5040, 120, 2172, 1812, WindowFont, 0, Pointer::Inherit, NoTabStop },
+    //    name         text          left   top width height  font      tab  colour
+    label(u"lblBun2a", lblBun2aText, 1884,  120, 3096,   504, TextFont,   0, WindowText),
+    label(u"lblBun2b", lblBun2bText, 2040,  600, 2940,   252, NoteFont,   6, WindowText),
+    label(u"lblBun2c", lblBun2cText, 1900,  960, 3150,   972, TextFont,   3, WindowText),
+    label(u"lblBun2d", lblBun2dText, 5330, 1950, 1896,   252, WindowFont, 4, ButtonText),
+    //         name         button font        colour    tab
+    pageButton(u"CmdBun2B", Back,  WindowFont, ButtonFace, 2),
+    pageButton(u"CmdBun2N", Next,  WindowFont, ButtonFace, 5),
+    pageButton(u"CmdBun2E", Close, WindowFont, ButtonFace, 1),
+    //      name         index    file             left  top width height
+    picture(u"ImgBun2a", NoIndex, u"ImgBun2a.jpg",  120, 120, 1704,  2040),
+    picture(u"ImgBun2b", NoIndex, u"ImgBun2b.gif", 5040, 120, 2172,  1812),
 });
 
 constexpr std::array Page2Lines = std::to_array<ui::LineDef>({
-    { u"Lin2", 10, 10, 7290, 10, 5, White },
-    { u"Lin4", 10, 0, 10, 2400, 5, White },
-    { u"Lin1", 0, 0, 7300, 0, 2, DeepGreen },
-    { u"Lin3", 0, 5, 0, 2400, 2, DeepGreen },
-    { u"Lin5", 50, 2370, 7300, 2370, 5, DarkGreen },
-    { u"Lin6", 10, 2390, 7300, 2390, 2, DeepGreen },
-    { u"Lin7", 7280, 50, 7280, 2370, 6, DarkGreen },
-    { u"Lin8", 7280, 10, 7280, 2400, 2, DeepGreen },
+    //           x1    y1    x2    y2 width  colour
+    { u"Lin2",   10,   10, 7290,   10,    5, ui::LineLight },
+    { u"Lin4",   10,    0,   10, 2400,    5, ui::LineLight },
+    { u"Lin1",    0,    0, 7300,    0,    2, ui::LineDeepGreen },
+    { u"Lin3",    0,    5,    0, 2400,    2, ui::LineDeepGreen },
+    { u"Lin5",   50, 2370, 7300, 2370,    5, ui::LineGreen },
+    { u"Lin6",   10, 2390, 7300, 2390,    2, ui::LineDeepGreen },
+    { u"Lin7", 7280,   50, 7280, 2370,    6, ui::LineGreen },
+    { u"Lin8", 7280,   10, 7280, 2400,    2, ui::LineDeepGreen },
 });
 
 constexpr std::array Page3Controls = std::to_array<ui::ControlDef>({
-    { u"lblBun3a", Label, NoIndex, lblBun3aText, 240, 120, 4800, 492, TextFont, 0, Pointer::Inherit, 3 },
-    { u"lblBun3b", Label, NoIndex, lblBun3bText, 240, 670, 4800, 492, TextFont, 0, Pointer::Inherit, 5 },
-    { u"lblBun3c", Label, NoIndex, lblBun3cText, 240, 1200, 4812, 672, TextFont, 0, Pointer::Inherit, 4 },
-    { u"CmdBun3B", Button, NoIndex, Back, 2040, ButtonTop, ButtonWidth, ButtonHeight, PageButtonFont, ButtonFace, Pointer::Inherit, 0 },
-    { u"CmdBun3N", Button, NoIndex, Next, 3120, ButtonTop, ButtonWidth, ButtonHeight, PageButtonFont, ButtonFace, Pointer::Inherit, 1 },
-    { u"CmdBun3E", Button, NoIndex, Close, 4200, ButtonTop, ButtonWidth, ButtonHeight, PageButtonFont, ButtonFace, Pointer::Inherit, 2 },
-    { u"ImgBun3", Picture, NoIndex, u"ImgBun3.jpg", 5040, 120, 2172, 1692, WindowFont, 0, Pointer::Inherit, NoTabStop },
+    //    name         text         left   top width height  font    tab  colour
+    label(u"lblBun3a", lblBun3aText, 240,  120, 4800,   492, TextFont, 3, ButtonText),
+    label(u"lblBun3b", lblBun3bText, 240,  670, 4800,   492, TextFont, 5, ButtonText),
+    label(u"lblBun3c", lblBun3cText, 240, 1200, 4812,   672, TextFont, 4, ButtonText),
+    //         name         button font            colour    tab
+    pageButton(u"CmdBun3B", Back,  PageButtonFont, ButtonFace, 0),
+    pageButton(u"CmdBun3N", Next,  PageButtonFont, ButtonFace, 1),
+    pageButton(u"CmdBun3E", Close, PageButtonFont, ButtonFace, 2),
+    //      name        index    file            left  top width height
+    picture(u"ImgBun3", NoIndex, u"ImgBun3.jpg", 5040, 120, 2172,  1692),
 });
 
 constexpr std::array Page3Lines = std::to_array<ui::LineDef>({
-    { u"Lin2", 10, 15, 7280, 15, 5, White },
-    { u"Lin4", 10, 10, 10, 2400, 5, White },
-    { u"Lin1", 0, 0, 7320, 0, 2, DeepGreen },
-    { u"Lin3", 0, 0, 0, 2380, 2, DeepGreen },
-    { u"Lin5", 20, 2370, 7300, 2370, 5, DarkGreen },
-    { u"Lin6", 30, 2380, 7300, 2380, 2, DeepGreen },
-    { u"Lin7", 7270, 30, 7270, 2380, 5, DarkGreen },
-    { u"Lin8", 7270, 10, 7280, 2380, 2, DeepGreen }, // not quite vertical
+    //           x1    y1    x2    y2 width  colour
+    { u"Lin2",   10,   15, 7280,   15,    5, ui::LineLight },
+    { u"Lin4",   10,   10,   10, 2400,    5, ui::LineLight },
+    { u"Lin1",    0,    0, 7320,    0,    2, ui::LineDeepGreen },
+    { u"Lin3",    0,    0,    0, 2380,    2, ui::LineDeepGreen },
+    { u"Lin5",   20, 2370, 7300, 2370,    5, ui::LineGreen },
+    { u"Lin6",   30, 2380, 7300, 2380,    2, ui::LineDeepGreen },
+    { u"Lin7", 7270,   30, 7270, 2380,    5, ui::LineGreen },
+    { u"Lin8", 7270,   10, 7280, 2380,    2, ui::LineDeepGreen },
 });
 
 constexpr std::array NoticeControls = std::to_array<ui::ControlDef>({
-    { u"Lbl1", Label, NoIndex, Lbl1Text, 260, 120, 2292, 276, HeadingFont, 0, Pointer::Inherit, 0, {}, true, WindowText },
-    { u"Lbl2", Label, NoIndex, Lbl2Text, 120, 480, 2556, 880, PlainTextFont, 0, Pointer::Inherit, 1, {}, false, WindowText },
-    { u"CmdBun4E", Button, NoIndex, Close, 840, 1320, 972, 372, PageButtonFont, Salmon, Pointer::Inherit, 2 },
+    //            name     text     left  top width height  font         tab  colour
+    centred(label(u"Lbl1", Lbl1Text, 260, 120, 2292,   276, HeadingFont,   0, WindowText)),
+            label(u"Lbl2", Lbl2Text, 120, 480, 2556,   880, PlainTextFont, 1, WindowText),
+    // The notice's 閉: wider than a page's, and salmon.
+    button(u"CmdBun4E", Close.caption, 840, 1320, 972, 372, PageButtonFont, ui::NoticeButton, 2),
 });
 
 constexpr std::array NoticeLines = std::to_array<ui::LineDef>({
-    { u"Lin2", 5, 10, 2760, 10, 5, White },
-    { u"Lin4", 10, 0, 10, 1800, 5, White },
-    { u"Lin1", 0, 0, 2760, 0, 2, Red },
-    { u"Lin3", 0, 0, 0, 1800, 2, DarkRed },
-    { u"Lin5", 30, 1792, 2760, 1792, 6, DeepRed },
-    { u"Lin6", 2752, 50, 2752, 1800, 5, DeepRed },
+    //           x1    y1    x2    y2 width  colour
+    { u"Lin2",    5,   10, 2760,   10,    5, ui::LineLight },
+    { u"Lin4",   10,    0,   10, 1800,    5, ui::LineLight },
+    { u"Lin1",    0,    0, 2760,    0,    2, ui::LineRed },
+    { u"Lin3",    0,    0,    0, 1800,    2, ui::LineDarkRed },
+    { u"Lin5",   30, 1792, 2760, 1792,    6, ui::LineDeepRed },
+    { u"Lin6", 2752,   50, 2752, 1800,    5, ui::LineDeepRed },
 });
 // clang-format on
 
 } // namespace
 
-const ui::FormDef FrmBun3aDefinition {
-    u"FrmBun3a",
-    u"\u8AAC\u660E\u30FC\uFF11" /* 説明ー１ */,
-    7296,
-    2400,
-    2604,
-    660,
-    Green,
-    { ui::FaceGothic, 13.8 },
-    Pointer::Arrow,
-    false,
-    Page1Controls,
-    Page1Lines,
+constexpr ui::FormDef FrmBun3aDefinition {
+    .name = u"FrmBun3a",
+    .caption = u"\u8AAC\u660E\u30FC\uFF11", // 説明ー１
+    .clientWidth = 7296,
+    .clientHeight = 2400,
+    .designedLeft = 2604,
+    .designedTop = 660,
+    .backColor = ui::WindowStart,
+    .font = { ui::FaceGothic, 13.8 },
+    .pointer = Pointer::Arrow,
+    .controls = Page1Controls,
+    .lines = Page1Lines,
 };
 
-const ui::FormDef FrmBun3bDefinition {
-    u"FrmBun3b",
-    u"\u8AAC\u660E\u30FC\uFF12" /* 説明ー２ */,
-    7296,
-    2400,
-    2604,
-    648,
-    LightGreen,
-    { ui::FacePGothic, 12, true },
-    Pointer::Arrow,
-    false,
-    Page2Controls,
-    Page2Lines,
+constexpr ui::FormDef FrmBun3bDefinition {
+    .name = u"FrmBun3b",
+    .caption = u"\u8AAC\u660E\u30FC\uFF12", // 説明ー２
+    .clientWidth = 7296,
+    .clientHeight = 2400,
+    .designedLeft = 2604,
+    .designedTop = 648,
+    .backColor = ui::WindowBright,
+    .font = { ui::FacePGothic, 12, true },
+    .pointer = Pointer::Arrow,
+    .controls = Page2Controls,
+    .lines = Page2Lines,
 };
 
-const ui::FormDef FrmBun3cDefinition {
-    u"FrmBun3c",
-    u"\u8AAC\u660E\u30FC\uFF13" /* 説明ー３ */,
-    7296,
-    2400,
-    2604,
-    648,
-    LightGreen,
-    WindowFont,
-    Pointer::Arrow,
-    false,
-    Page3Controls,
-    Page3Lines,
+constexpr ui::FormDef FrmBun3cDefinition {
+    .name = u"FrmBun3c",
+    .caption = u"\u8AAC\u660E\u30FC\uFF13", // 説明ー３
+    .clientWidth = 7296,
+    .clientHeight = 2400,
+    .designedLeft = 2604,
+    .designedTop = 648,
+    .backColor = ui::WindowBright,
+    .pointer = Pointer::Arrow,
+    .controls = Page3Controls,
+    .lines = Page3Lines,
 };
 
-const ui::FormDef FrmBun3dDefinition {
-    u"FrmBun3d",
-    u"\u8AAC\u660E\u30FC\uFF14" /* 説明ー４ */,
-    2772,
-    1800,
-    4932,
-    2664,
-    Pink,
-    WindowFont,
-    Pointer::Ryokai,
-    false,
-    NoticeControls,
-    NoticeLines,
+constexpr ui::FormDef FrmBun3dDefinition {
+    .name = u"FrmBun3d",
+    .caption = u"\u8AAC\u660E\u30FC\uFF14", // 説明ー４
+    .clientWidth = 2772,
+    .clientHeight = 1800,
+    .designedLeft = 4932,
+    .designedTop = 2664,
+    .backColor = ui::NoticeFace,
+    .pointer = Pointer::Ryokai,
+    .controls = NoticeControls,
+    .lines = NoticeLines,
 };
 
 } // namespace explain

@@ -34,7 +34,7 @@ struct ControlDef {
     QStringView name;
     ControlKind kind;
     int index; // element of a control array, or NoIndex
-    QStringView caption; // caption, label text, or the picture's resource name
+    QStringView caption = {}; // caption, label text, or the picture's resource name; none for a text box
     int left, top, width, height; // twips
     FontDef font;
     ColorValue backColor; // buttons and text boxes
@@ -60,9 +60,9 @@ struct FormDef {
     int clientWidth, clientHeight; // twips
     int designedLeft, designedTop; // twips from the screen's top-left corner
     ColorValue backColor;
-    FontDef font; // face empty: the platform's default
+    FontDef font = {}; // face empty: the platform's default
     Pointer pointer;
-    bool hasIcon;
+    bool hasIcon = false;
     std::span<const ControlDef> controls;
     std::span<const LineDef> lines;
 };
