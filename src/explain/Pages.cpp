@@ -4,6 +4,7 @@
 #include "Pages.h"
 
 #include "Explanation.h"
+#include "ui/Colors.h"
 #include "ui/Platform.h"
 #include "ui/Wiring.h"
 
@@ -11,10 +12,10 @@ namespace explain {
 
 namespace {
 
-const QColor RestColor = ui::toQColor(0xC0C0C0);
-const QColor HoverColor = ui::toQColor(0xFFFFFF);
-const QColor InitialLook = ui::toQColor(0x00D000);
-const QColor BrightLook = ui::toQColor(0x80FF80);
+const QColor RestColor = ui::toQColor(ui::KeyRest);
+const QColor HoverColor = ui::toQColor(ui::KeyHover);
+const QColor InitialLook = ui::toQColor(ui::WindowStart);
+const QColor BrightLook = ui::toQColor(ui::WindowBright);
 
 // Both pictures of page 1 are shown at this place.
 constexpr int PictureLeft = 5040, PictureTop = 120;

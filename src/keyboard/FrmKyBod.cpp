@@ -5,6 +5,7 @@
 
 #include "KeyboardLayout.h"
 #include "explain/Explanation.h"
+#include "ui/Colors.h"
 #include "ui/Desktop.h"
 #include "ui/Platform.h"
 #include "ui/TextBox.h"
@@ -38,10 +39,10 @@ constexpr std::array<QStringView, 25> VoicedKana {
 constexpr QStringView IdeographicSpace = u"\u3000";
 
 // As plain RGB values: the hover handlers set 117 colours on every pointer move.
-const QRgb RestColor = ui::toQColor(0xC0C0C0).rgb();
-const QRgb HoverColor = ui::toQColor(0xFFFFFF).rgb();
-const QRgb EndHoverColor = ui::toQColor(0x0000FF).rgb();
-const QColor WindowHoverColor = ui::toQColor(0x80FF80);
+constexpr QRgb RestColor = ui::toRgb(ui::KeyRest);
+constexpr QRgb HoverColor = ui::toRgb(ui::KeyHover);
+constexpr QRgb EndHoverColor = ui::toRgb(ui::EndKeyHover);
+const QColor WindowHoverColor = ui::toQColor(ui::WindowBright);
 
 std::int16_t lengthOf(const QString &text)
 {

@@ -24,7 +24,7 @@ QColor toQColor(ColorValue value)
             return palette.color(QPalette::Window);
         }
     }
-    return QColor(int(value & 0xFFu), int((value >> 8) & 0xFFu), int((value >> 16) & 0xFFu));
+    return QColor(toRgb(value));
 }
 
 } // namespace ui

@@ -42,4 +42,11 @@ inline constexpr ColorValue SystemButtonText = 0x80000012;
 
 QColor toQColor(ColorValue value);
 
+// The RGB of a colour that is not a system colour. Both are 32-bit numbers: a ColorValue passed where a QRgb or
+// QColor is wanted would swap red and blue, so every &HBBGGRR goes through here or toQColor.
+constexpr QRgb toRgb(ColorValue value)
+{
+    return qRgb(int(value & 0xFFu), int((value >> 8) & 0xFFu), int((value >> 16) & 0xFFu));
+}
+
 } // namespace ui

@@ -3,6 +3,8 @@
 // colours and faces, and the keys, pointers, mouse, arrows and text field they show.
 #pragma once
 
+#include "ui/Colors.h"
+
 #include <QColor>
 #include <QDir>
 #include <QFont>
@@ -18,11 +20,12 @@ namespace draw {
 constexpr int Fine = 3;
 
 // Colours of the program's own windows, so the pictures show what the user sees.
-inline const QColor KeyboardGreen(0, 208, 0);
-inline const QColor PageLightGreen(128, 255, 128);
-inline const QColor KeyRest(192, 192, 192);
-inline const QColor KeyHover(255, 255, 255);
-inline const QColor FieldGrey(128, 128, 128);
+inline const QColor KeyboardGreen(ui::toRgb(ui::WindowStart));
+inline const QColor PageLightGreen(ui::toRgb(ui::WindowBright));
+inline const QColor KeyRest(ui::toRgb(ui::KeyRest));
+inline const QColor KeyHover(ui::toRgb(ui::KeyHover));
+inline const QColor FieldGrey(ui::toRgb(ui::KeyStart)); // the text field's colour as the keyboard opens
+// Colours of the drawings alone.
 inline const QColor SelectionBlue(48, 112, 200);
 inline const QColor AlertRed(224, 24, 24);
 
