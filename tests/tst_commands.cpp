@@ -18,12 +18,7 @@ class CommandsTest : public QObject {
     Q_OBJECT
 
 private:
-    static void typeKeys(Harness &h, std::initializer_list<const char *> keys)
-    {
-        for (const char *key : keys)
-            h.click(QLatin1String(key));
-    }
-    static void aiu(Harness &h) { typeKeys(h, { "cmdMoji_0", "cmdMoji_1", "cmdMoji_2" }); }
+    static void aiu(Harness &h) { h.click({ "cmdMoji_0", "cmdMoji_1", "cmdMoji_2" }); }
 
 private Q_SLOTS:
     void deleteOneCharacter_data()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The windows at the scales desktops set (QT_SCALE_FACTOR 1.25, 1.5, 1.75 and 2, or 125 % to 200 %): everything
 // grows together and keeps its logical size, pointers and pictures included; at 200 % every edge stays sharp.
+#include "Colours.h"
 #include "Harness.h"
 #include "explain/Explanation.h"
 #include "explain/Pages.h"
@@ -94,9 +95,7 @@ private Q_SLOTS:
         QFETCH(int, window);
         QFETCH(QSize, size);
         Harness h;
-        ui::Form &form = window == 0 ? static_cast<ui::Form &>(h.keyboard())
-            : window == 4            ? h.explanation().notice()
-                                     : h.explanation().page(window);
+        ui::Form &form = h.window(window);
         form.showWindow();
         QCOMPARE(form.size(), size);
         QCOMPARE(form.devicePixelRatioF(), scale());
@@ -125,7 +124,7 @@ private Q_SLOTS:
         const int middleY = key.center().y() * 2, middleX = key.center().x() * 2;
         const QRgb black = qRgb(0, 0, 0);
         // Across the left edge: the window's green, two black device pixels, then the white bevel.
-        QCOMPARE(shot.pixel(left - 1, middleY), qRgb(0, 208, 0));
+        QCOMPARE(shot.pixel(left - 1, middleY), Green.rgb());
         QCOMPARE(shot.pixel(left, middleY), black);
         QCOMPARE(shot.pixel(left + 1, middleY), black);
         QCOMPARE(shot.pixel(left + 2, middleY), qRgb(255, 255, 255));
@@ -136,7 +135,7 @@ private Q_SLOTS:
         QCOMPARE(shot.pixel(right, middleY), black);
         QCOMPARE(shot.pixel(right - 1, middleY), black);
         QVERIFY(shot.pixel(right - 2, middleY) != black);
-        QCOMPARE(shot.pixel(right + 1, middleY), qRgb(0, 208, 0));
+        QCOMPARE(shot.pixel(right + 1, middleY), Green.rgb());
     }
 
     void windowLineIsTwiceAsThickAndSharp()
@@ -151,10 +150,10 @@ private Q_SLOTS:
         int rows = 0;
         for (int y = 356 * 2; y < 369 * 2; ++y) {
             const QRgb pixel = shot.pixel(x, y);
-            if (pixel == qRgb(0, 128, 0))
+            if (pixel == DarkGreen.rgb())
                 ++rows;
             else
-                QCOMPARE(pixel, qRgb(0, 208, 0));
+                QCOMPARE(pixel, Green.rgb());
         }
         QCOMPARE(rows, 10);
     }
@@ -206,9 +205,9 @@ private Q_SLOTS:
         QFETCH(QString, control);
         QFETCH(QString, image);
         Harness h;
-        QWidget *widget = window == u"notice"_s ? static_cast<QWidget *>(&h.explanation().notice()) : &h.keyboard();
+        QWidget *widget = &h.window(window == u"notice"_s ? Notice : Keyboard);
         if (!control.isEmpty())
-            widget = widget->findChild<QWidget *>(control);
+            widget = child(*widget, control);
         const QCursor cursor = widget->cursor();
         const int side = qRound(32 * scale());
         QCOMPARE(cursor.shape(), Qt::BitmapCursor);
@@ -253,7 +252,7 @@ private Q_SLOTS:
         QFETCH(QString, coarse);
         QFETCH(QString, fine);
         Harness h;
-        ui::Form &page = h.explanation().page(n);
+        ui::Form &page = h.page(n);
         auto *picture = page.findChild<ui::Picture *>(name);
         QVERIFY(picture);
         picture->show(); // the second frame of page 1 starts hidden

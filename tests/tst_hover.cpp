@@ -1,19 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Highlighting under the pointer: the key under it white, every other key light grey, 終 red, a mark key lighting
 // the kana it voices, and the window and field changing colour for good.
+#include "Colours.h"
 #include "Harness.h"
 #include "ui/Platform.h"
 
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-const QColor Rest(192, 192, 192);
-const QColor White(255, 255, 255);
-const QColor Red(255, 0, 0);
-const QColor Initial(128, 128, 128);
-} // namespace
 
 class HoverTest : public QObject {
     Q_OBJECT
@@ -33,7 +27,6 @@ private:
     {
         return std::all_of(colours.begin(), colours.end(), [&](const QColor &c) { return c == colour; });
     }
-    static QWidget *widget(Harness &h, const QString &name) { return h.keyboard().findChild<QWidget *>(name); }
 
 private Q_SLOTS:
     // The focused key carries a dotted frame inside its bevel, its dots alternately black and white so that it
@@ -43,9 +36,9 @@ private Q_SLOTS:
         QTest::addColumn<QColor>("colour");
         QTest::newRow("mid grey at start") << Initial;
         QTest::newRow("light grey at rest") << Rest;
-        QTest::newRow("white under the pointer") << White;
+        QTest::newRow("white under the pointer") << Hover;
         QTest::newRow("終 red under the pointer") << Red;
-        QTest::newRow("the notice's salmon") << QColor(255, 128, 128);
+        QTest::newRow("the notice's salmon") << NoticeButton;
         QTest::newRow("black") << QColor(0, 0, 0);
     }
 
@@ -124,7 +117,7 @@ private Q_SLOTS:
         h.moveOnto(h.key(u"cmdMoji_3"_s)); // something else was highlighted before
         h.moveOnto(h.key(key));
         for (const QString &name : white)
-            QCOMPARE(h.key(name)->backColor(), White);
+            QCOMPARE(h.key(name)->backColor(), Hover);
         QVERIFY(allAre(othersColours(h, white), Rest));
         QCOMPARE(h.vars().m1, m1);
         QCOMPARE(h.vars().m3, m3);
@@ -149,7 +142,7 @@ private Q_SLOTS:
         QVERIFY(allAre(othersColours(h, { u"cmdEND"_s }), Rest));
         h.moveOnto(h.key(u"cmdClrall"_s));
         QCOMPARE(h.key(u"cmdEND"_s)->backColor(), Rest);
-        QCOMPARE(h.key(u"cmdClrall"_s)->backColor(), White);
+        QCOMPARE(h.key(u"cmdClrall"_s)->backColor(), Hover);
     }
 
     void surfaceFieldAndLabelsKeepTheHighlight_data()
@@ -158,12 +151,10 @@ private Q_SLOTS:
         QTest::addColumn<QPoint>("at");
         QTest::addColumn<QColor>("window");
         QTest::addColumn<QColor>("field");
-        const QColor green(0, 208, 0);
-        const QColor lightGreen(128, 255, 128);
-        QTest::newRow("bare surface") << QString() << QPoint(3, 3) << lightGreen << Initial;
-        QTest::newRow("the separator line") << QString() << QPoint(300, 364) << lightGreen << Initial;
-        QTest::newRow("text field") << u"Txt1"_s << QPoint() << green << White;
-        QTest::newRow("face-mark label") << u"lblEmoji1"_s << QPoint() << green << Initial;
+        QTest::newRow("bare surface") << QString() << QPoint(3, 3) << LightGreen << Initial;
+        QTest::newRow("the separator line") << QString() << QPoint(300, 364) << LightGreen << Initial;
+        QTest::newRow("text field") << u"Txt1"_s << QPoint() << Green << Hover;
+        QTest::newRow("face-mark label") << u"lblEmoji1"_s << QPoint() << Green << Initial;
     }
 
     void surfaceFieldAndLabelsKeepTheHighlight()
@@ -174,8 +165,8 @@ private Q_SLOTS:
         QFETCH(QColor, field);
         Harness h;
         h.moveOnto(h.key(u"cmdMoji_0"_s));
-        h.moveOnto(onto.isEmpty() ? &h.keyboard() : widget(h, onto), at);
-        QCOMPARE(h.key(u"cmdMoji_0"_s)->backColor(), White);
+        h.moveOnto(onto.isEmpty() ? &h.keyboard() : child(h.keyboard(), onto), at);
+        QCOMPARE(h.key(u"cmdMoji_0"_s)->backColor(), Hover);
         QVERIFY(allAre(othersColours(h, { u"cmdMoji_0"_s }), Rest));
         QCOMPARE(h.keyboard().backColor(), window);
         QCOMPARE(h.field()->backColor(), field);
@@ -218,18 +209,18 @@ private Q_SLOTS:
         h.moveOnto(h.key(u"cmdMoji_2"_s), QPoint(1, 1));
         ui::Button *earlier = h.key(u"cmdMoji_2"_s);
         ui::Button *later = h.key(u"cmdMoji_30"_s);
-        QCOMPARE(earlier->backColor(), White);
-        later->setBackColor(White); // two highlighted keys: one before the failing step, one after it
+        QCOMPARE(earlier->backColor(), Hover);
+        later->setBackColor(Hover); // two highlighted keys: one before the failing step, one after it
         // The reset paints cmdMoji 0..47 first; let the 6th paint fail.
         ui::FaultHook::arm(ui::Operation::SetColor, 5);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"cmdKazu_MouseMove stopped"_s));
         h.moveOnto(h.key(u"cmdKazu_3"_s));
         QCOMPARE(earlier->backColor(), Rest); // painted before the failure
-        QCOMPARE(later->backColor(), White); // after it: keeps its colour
+        QCOMPARE(later->backColor(), Hover); // after it: keeps its colour
         QCOMPARE(h.key(u"cmdKazu_3"_s)->backColor(), Rest); // never highlighted
         QCOMPARE(h.vars().m4, 0);
         h.moveOnto(h.key(u"cmdKazu_3"_s), QPoint(2, 2));
-        QCOMPARE(h.key(u"cmdKazu_3"_s)->backColor(), White);
+        QCOMPARE(h.key(u"cmdKazu_3"_s)->backColor(), Hover);
     }
 };
 

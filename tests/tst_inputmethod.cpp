@@ -16,40 +16,33 @@ namespace {
 // `caret` relative to the start of the selection (0 or `length`).
 using Conversion = std::function<void(QWidget *field, int length, int caret, const QString &converted)>;
 
-void send(QWidget *field, const QString &preedit, const QString &commit = {}, int start = 0, int length = 0)
-{
-    QInputMethodEvent event(preedit, {});
-    event.setCommitString(commit, start, length);
-    QCoreApplication::sendEvent(field, &event);
-}
-
 // ibus (mozc): deletes the selection around the caret, shows the candidate as preedit, commits it on Enter.
 void deleteThenCommit(QWidget *field, int length, int caret, const QString &converted)
 {
-    send(field, {}, {}, -caret, length);
-    send(field, converted);
-    send(field, {}, converted);
+    sendInputMethod(field, {}, {}, -caret, length);
+    sendInputMethod(field, converted);
+    sendInputMethod(field, {}, converted);
 }
 
 // The same deletion, carried by the commit itself.
 void commitReplacing(QWidget *field, int length, int caret, const QString &converted)
 {
-    send(field, {}, converted, -caret, length);
+    sendInputMethod(field, {}, converted, -caret, length);
 }
 
 // fcitx5 has already taken the selection off the deletion it passes on, which leaves nothing to delete; the
 // preedit then takes the place of the selection.
 void preeditOverSelection(QWidget *field, int, int, const QString &converted)
 {
-    send(field, {}, {}, 0, 0);
-    send(field, converted);
-    send(field, {}, converted);
+    sendInputMethod(field, {}, {}, 0, 0);
+    sendInputMethod(field, converted);
+    sendInputMethod(field, {}, converted);
 }
 
 // An input method that commits over the selection without deleting it first.
 void commitOverSelection(QWidget *field, int, int, const QString &converted)
 {
-    send(field, {}, converted);
+    sendInputMethod(field, {}, converted);
 }
 
 struct Query {
@@ -119,22 +112,22 @@ private Q_SLOTS:
         const int relative = caretAtStart ? 0 : -3;
         switch (how) {
         case 0:
-            send(&field, {}, {}, relative, 3);
+            sendInputMethod(&field, {}, {}, relative, 3);
             QCOMPARE(field.text(), before + after);
-            send(&field, {}, u"感じ"_s);
+            sendInputMethod(&field, {}, u"感じ"_s);
             break;
         case 1:
-            send(&field, u"感じ"_s, {}, relative, 3);
+            sendInputMethod(&field, u"感じ"_s, {}, relative, 3);
             QCOMPARE(field.text(), before + after);
-            send(&field, {}, u"感じ"_s);
+            sendInputMethod(&field, {}, u"感じ"_s);
             break;
         case 2:
-            send(&field, {}, u"感じ"_s, relative, 3);
+            sendInputMethod(&field, {}, u"感じ"_s, relative, 3);
             break;
         case 3:
-            send(&field, u"じ"_s, u"感"_s, relative, 3);
+            sendInputMethod(&field, u"じ"_s, u"感"_s, relative, 3);
             QCOMPARE(field.text(), before + u"感"_s + after);
-            send(&field, {}, u"じ"_s);
+            sendInputMethod(&field, {}, u"じ"_s);
             break;
         }
         QCOMPARE(field.text(), before + u"感じ"_s + after);
@@ -172,7 +165,7 @@ private Q_SLOTS:
         field.setMaxLength(16);
         field.setText(u"あいうえお"_s);
         field.setCursorPosition(caret);
-        send(&field, {}, u"XY"_s, start, length);
+        sendInputMethod(&field, {}, u"XY"_s, start, length);
         QCOMPARE(field.text(), expected);
         QCOMPARE(field.cursorPosition(), expectedCaret);
     }
@@ -192,8 +185,7 @@ private Q_SLOTS:
     {
         QFETCH(Conversion, convert);
         Harness h;
-        for (const char *key : { "cmdMoji_5", "cmdMoji_45", "cmdDaku_6" }) // か ん じ
-            h.click(QLatin1String(key));
+        h.click({ "cmdMoji_5", "cmdMoji_45", "cmdDaku_6" }); // か ん じ
         QCOMPARE(h.selected(), u"かんじ"_s);
         convert(h.field(), 3, 3, u"漢字"_s);
         QCOMPARE(h.text(), u"漢字"_s);
@@ -235,7 +227,7 @@ private Q_SLOTS:
 
         Harness h;
         if (!typed.isEmpty())
-            send(h.field(), {}, typed);
+            sendInputMethod(h.field(), {}, typed);
         for (const QString &key : keys)
             h.click(key);
         const Query seen = query(h.field());

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboard window as built from its table: sizes, places, fonts, pointers, tab order and captions.
+#include "Colours.h"
 #include "Harness.h"
 #include "explain/Explanation.h"
 #include "explain/Pages.h"
@@ -82,7 +83,7 @@ private Q_SLOTS:
         Harness h;
         QCOMPARE(h.keyboard().size(), QSize(748, 419));
         QCOMPARE(h.keyboard().windowTitle(), u"\u30AD\u30FC\u30DC\u30FC\u30C9"_s);
-        QCOMPARE(h.keyboard().backColor(), QColor(0, 208, 0));
+        QCOMPARE(h.keyboard().backColor(), Green);
         // The icon at each size a desktop shows it, from the title bar to the window switcher.
         QCOMPARE(h.keyboard().windowIcon().availableSizes(),
             QList<QSize>({ QSize(16, 16), QSize(24, 24), QSize(32, 32), QSize(48, 48), QSize(64, 64) }));
@@ -128,7 +129,7 @@ private Q_SLOTS:
             QCOMPARE(widget->font().bold(), def.font.bold);
             if (auto *button = qobject_cast<ui::Button *>(widget)) {
                 QCOMPARE(button->text(), def.caption.toString());
-                QCOMPARE(button->backColor(), QColor(128, 128, 128));
+                QCOMPARE(button->backColor(), Initial);
             }
         }
     }

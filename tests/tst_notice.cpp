@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The length-limit notice: raised by every overflow, closed by its 閉 button or hidden by １字消, and always the
 // same window, which nothing else on it changes.
+#include "Colours.h"
 #include "Harness.h"
 #include "explain/Explanation.h"
 #include "explain/Pages.h"
@@ -12,23 +13,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void fill(Harness &h, int n)
-{
-    for (int i = 0; i < n; ++i)
-        h.click(u"cmdMoji_0"_s); // あ
-}
-
 ui::Button *closeButton(Harness &h)
 {
-    return h.explanation().notice().findChild<ui::Button *>(u"CmdBun4E"_s);
-}
-
-// A pointer move to the window, which hands it to whatever lies under the point; it arrives from a pixel to the left
-// so that it is never dropped as a repeat of the last one.
-void moveTo(QWidget &window, QPoint at)
-{
-    QTest::mouseMove(window.windowHandle(), at - QPoint(1, 0));
-    QTest::mouseMove(window.windowHandle(), at);
+    return child<ui::Button>(h.explanation().notice(), u"CmdBun4E"_s);
 }
 
 } // namespace
@@ -40,12 +27,12 @@ private Q_SLOTS:
     void everyOverflowRaisesIt()
     {
         Harness h;
-        fill(h, 15);
+        h.fill(15);
         QVERIFY(!h.explanation().noticeIfCreated());
-        fill(h, 1);
+        h.fill(1);
         QVERIFY(h.noticeVisible());
         explain::FrmBun3d *notice = &h.explanation().notice();
-        fill(h, 1); // while it is shown
+        h.fill(1); // while it is shown
         QVERIFY(h.noticeVisible());
         QCOMPARE(h.desktop.beeps, 2);
         QCOMPARE(&h.explanation().notice(), notice);
@@ -55,7 +42,7 @@ private Q_SLOTS:
     void closeButtonHidesItAndNothingElse()
     {
         Harness h;
-        fill(h, 16);
+        h.fill(16);
         const QString text = h.text();
         const auto &vars = h.vars();
         const auto kasoru = vars.Kasoru, aru = vars.Aru, kanjisu = vars.Kanjisu;
@@ -69,7 +56,7 @@ private Q_SLOTS:
         QVERIFY(!h.explanation().pageIfCreated(2));
         // The next overflow brings the same window back.
         explain::FrmBun3d *notice = &h.explanation().notice();
-        fill(h, 1);
+        h.fill(1);
         QVERIFY(h.noticeVisible());
         QCOMPARE(&h.explanation().notice(), notice);
     }
@@ -87,7 +74,7 @@ private Q_SLOTS:
         QFETCH(int, typedOnTheKeyboard);
         QFETCH(bool, hidden);
         Harness h;
-        fill(h, 16);
+        h.fill(16);
         QTest::keyClick(h.field(), Qt::Key_End); // typing must not replace the selection
         h.type(QString(typedOnTheKeyboard, u'x'));
         QCOMPARE(h.text().size(), 15 + typedOnTheKeyboard);
@@ -98,7 +85,7 @@ private Q_SLOTS:
     void deleteCreatesItHidden()
     {
         Harness h;
-        fill(h, 2);
+        h.fill(2);
         h.click(u"cmdClr"_s);
         QVERIFY(h.explanation().noticeIfCreated());
         QVERIFY(!h.noticeVisible());
@@ -107,32 +94,32 @@ private Q_SLOTS:
     void nothingElseOnItReacts()
     {
         Harness h;
-        fill(h, 16);
+        h.fill(16);
         explain::FrmBun3d &notice = h.explanation().notice();
         ui::Button *close = closeButton(h);
         const QColor colour = close->backColor();
-        QCOMPARE(colour, QColor(255, 128, 128));
-        moveTo(notice, close->geometry().center());
+        QCOMPARE(colour, NoticeButton);
+        h.moveTo(notice, close->geometry().center());
         for (const char *label : { "Lbl1", "Lbl2" }) {
-            auto *widget = notice.findChild<ui::Label *>(QLatin1String(label));
-            moveTo(notice, widget->geometry().center());
+            auto *widget = child<ui::Label>(notice, QLatin1String(label));
+            h.moveTo(notice, widget->geometry().center());
             QTest::mouseClick(widget, Qt::LeftButton);
         }
-        moveTo(notice, QPoint(20, 160));
+        h.moveTo(notice, QPoint(20, 160));
         QTest::mouseClick(&notice, Qt::LeftButton, Qt::NoModifier, QPoint(20, 160));
         QVERIFY(h.noticeVisible());
         QCOMPARE(close->backColor(), colour);
-        QCOMPARE(notice.backColor(), QColor(255, 192, 192));
+        QCOMPARE(notice.backColor(), NoticeBack);
     }
 
     void closedByItsFrameIsOnlyHidden()
     {
         Harness h;
-        fill(h, 16);
+        h.fill(16);
         explain::FrmBun3d *notice = &h.explanation().notice();
         QVERIFY(notice->close()); // accepted, so quitting is never refused; the window is only hidden
         QVERIFY(!h.noticeVisible());
-        fill(h, 1);
+        h.fill(1);
         QCOMPARE(&h.explanation().notice(), notice);
         QVERIFY(h.noticeVisible());
     }
@@ -140,7 +127,7 @@ private Q_SLOTS:
     void refusedHideIsReported()
     {
         Harness h;
-        fill(h, 16);
+        h.fill(16);
         const int reported = ui::failuresReported();
         ui::FaultHook::arm(ui::Operation::HideWindow);
         QTest::mouseClick(closeButton(h), Qt::LeftButton);
@@ -156,7 +143,7 @@ private Q_SLOTS:
         explain::FrmBun3d &notice = h.explanation().notice();
         QCOMPARE(notice.windowTitle(), u"説明ー４"_s);
         QCOMPARE(notice.geometry(), QRect(411, 222, 231, 150)); // over the middle of the keyboard's top row
-        fill(h, 16);
+        h.fill(16);
         auto *heading = notice.findChild<ui::Label *>(u"Lbl1"_s);
         QVERIFY(heading->font().underline());
         QVERIFY(heading->font().bold());

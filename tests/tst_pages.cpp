@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The explanation pages: their contents, paging in the ring, the buttons lit under the pointer, page 1's change
 // of look, the controls that only reset the buttons, and refused platform operations in the middle of a move.
+#include "Colours.h"
 #include "Harness.h"
 #include "explain/Explanation.h"
 #include "explain/Pages.h"
@@ -16,45 +17,9 @@ Q_DECLARE_METATYPE(ui::Operation)
 
 namespace {
 
-const QColor Rest(192, 192, 192);
-const QColor Hover(255, 255, 255);
-const QColor Green(0, 208, 0);
-const QColor LightGreen(128, 255, 128);
-
-ui::Form &page(Harness &h, int n)
-{
-    return h.explanation().page(n);
-}
-
-template<typename T = QWidget> T *child(QWidget &window, const QString &name)
-{
-    auto *widget = window.findChild<T *>(name);
-    if (!widget)
-        qFatal("no control named %s on %s", qPrintable(name), qPrintable(window.objectName()));
-    return widget;
-}
-
 ui::Button *button(Harness &h, int n, QChar which)
 {
-    return child<ui::Button>(page(h, n), u"CmdBun%1%2"_s.arg(n).arg(which));
-}
-
-// A pointer move as the platform delivers it: to the window, which hands it to whatever lies under the point.
-// A move to where the last one went would be dropped as a repeat, so that one arrives from a pixel to the left.
-void moveTo(QWidget &window, QPoint at)
-{
-    static QPoint last;
-    const QPoint global = window.mapToGlobal(at);
-    if (global == last)
-        QTest::mouseMove(window.windowHandle(), at - QPoint(1, 0));
-    QTest::mouseMove(window.windowHandle(), at);
-    last = global;
-}
-
-void moveOnto(QWidget *control, QPoint at = {})
-{
-    QWidget &window = *control->window();
-    moveTo(window, control->mapTo(&window, at.isNull() ? control->rect().center() : at));
+    return child<ui::Button>(h.page(n), u"CmdBun%1%2"_s.arg(n).arg(which));
 }
 
 // The colours of a page's buttons, 前 次 閉, as one comparable string: "W" white, "g" light grey, "?" other.
@@ -83,10 +48,18 @@ void showOnly(Harness &h, const QString &pages)
 {
     for (int n = 1; n <= 3; ++n) {
         if (pages.contains(QString::number(n)))
-            page(h, n).show();
+            h.page(n).show();
         else if (h.explanation().pageIfCreated(n))
-            page(h, n).hide();
+            h.page(n).hide();
     }
+}
+
+// One row for each page, numbered n.
+void rowPerPage()
+{
+    QTest::addColumn<int>("n");
+    for (int n = 1; n <= 3; ++n)
+        QTest::addRow("page %d", n) << n;
 }
 
 // Where a page's bare surface is: between 前 and 次, below the labels.
@@ -101,7 +74,7 @@ private Q_SLOTS:
     void pageOneAtStartInItsInitialLook()
     {
         Harness h;
-        ui::Form &p = page(h, 1);
+        ui::Form &p = h.page(1);
         QVERIFY(p.isVisible());
         QCOMPARE(p.backColor(), Green);
         auto *first = child<ui::Picture>(p, u"ImgBun1a_0"_s);
@@ -111,7 +84,7 @@ private Q_SLOTS:
         QVERIFY(second->isHidden());
         QCOMPARE(second->pos(), QPoint(420, 10));
         for (QChar which : { u'B', u'N', u'E' })
-            QCOMPARE(button(h, 1, which)->backColor(), QColor(128, 128, 128));
+            QCOMPARE(button(h, 1, which)->backColor(), Initial);
         QVERIFY(!h.explanation().pageIfCreated(2));
         QVERIFY(!h.explanation().pageIfCreated(3));
     }
@@ -198,25 +171,20 @@ private Q_SLOTS:
         QVERIFY(!visiblePages(h).contains(QString::number(onPage)));
     }
 
-    void hoverLightsOneButton_data()
-    {
-        QTest::addColumn<int>("n");
-        for (int n = 1; n <= 3; ++n)
-            QTest::addRow("page %d", n) << n;
-    }
+    void hoverLightsOneButton_data() { rowPerPage(); }
 
     void hoverLightsOneButton()
     {
         QFETCH(int, n);
         Harness h;
         showOnly(h, QString::number(n));
-        moveOnto(button(h, n, u'N'));
+        h.moveOnto(button(h, n, u'N'));
         QCOMPARE(buttonColours(h, n), u"gWg"_s);
-        moveOnto(button(h, n, u'N'), QPoint(3, 3)); // within the same button
+        h.moveOnto(button(h, n, u'N'), QPoint(3, 3)); // within the same button
         QCOMPARE(buttonColours(h, n), u"gWg"_s);
-        moveOnto(button(h, n, u'E'));
+        h.moveOnto(button(h, n, u'E'));
         QCOMPARE(buttonColours(h, n), u"ggW"_s);
-        moveOnto(button(h, n, u'B'));
+        h.moveOnto(button(h, n, u'B'));
         QCOMPARE(buttonColours(h, n), u"Wgg"_s);
     }
 
@@ -247,13 +215,13 @@ private Q_SLOTS:
         QFETCH(bool, resets);
         Harness h;
         showOnly(h, QString::number(n));
-        ui::Form &p = page(h, n);
-        moveOnto(button(h, n, u'E'));
+        ui::Form &p = h.page(n);
+        h.moveOnto(button(h, n, u'E'));
         QCOMPARE(buttonColours(h, n), u"ggW"_s);
         if (control.isEmpty())
-            moveTo(p, BetweenButtons);
+            h.moveTo(p, BetweenButtons);
         else
-            moveOnto(child(p, control), QPoint(4, 4));
+            h.moveOnto(child(p, control), QPoint(4, 4));
         QCOMPARE(buttonColours(h, n), resets ? u"ggg"_s : u"ggW"_s);
         if (n == 1)
             QCOMPARE(p.backColor(), Green);
@@ -272,15 +240,15 @@ private Q_SLOTS:
     {
         QFETCH(QPoint, at);
         Harness h;
-        ui::Form &p = page(h, 1);
+        ui::Form &p = h.page(1);
         auto *first = child<ui::Picture>(p, u"ImgBun1a_0"_s);
         auto *second = child<ui::Picture>(p, u"ImgBun1b_1"_s);
         // Straight onto a button: it lights up, the look stays.
-        moveOnto(button(h, 1, u'N'));
+        h.moveOnto(button(h, 1, u'N'));
         QCOMPARE(buttonColours(h, 1), u"gWg"_s);
         QCOMPARE(p.backColor(), Green);
 
-        moveTo(p, at);
+        h.moveTo(p, at);
         QCOMPARE(p.backColor(), LightGreen);
         QVERIFY(first->isHidden());
         QVERIFY(second->isVisible());
@@ -288,7 +256,7 @@ private Q_SLOTS:
         QCOMPARE(buttonColours(h, 1), u"gWg"_s); // the switch leaves the buttons alone
 
         // Never back: not by later moves, not by closing and paging back to it.
-        moveTo(p, QPoint(250, 190));
+        h.moveTo(p, QPoint(250, 190));
         QTest::mouseClick(button(h, 1, u'E'), Qt::LeftButton);
         showOnly(h, u"2"_s);
         QTest::mouseClick(button(h, 2, u'B'), Qt::LeftButton);
@@ -301,34 +269,34 @@ private Q_SLOTS:
     void pictureOfPageOne_clickVersusMove()
     {
         Harness h;
-        ui::Form &p = page(h, 1);
+        ui::Form &p = h.page(1);
         auto *first = child<ui::Picture>(p, u"ImgBun1a_0"_s);
-        moveOnto(button(h, 1, u'B'));
-        moveOnto(first);
+        h.moveOnto(button(h, 1, u'B'));
+        h.moveOnto(first);
         QCOMPARE(buttonColours(h, 1), u"Wgg"_s);
         QTest::mouseClick(first, Qt::LeftButton, Qt::NoModifier, first->rect().center());
         QCOMPARE(buttonColours(h, 1), u"ggg"_s);
         QCOMPARE(p.backColor(), Green);
 
         // In the bright look the second frame stands there, and moving over it resets the buttons.
-        moveTo(p, BetweenButtons);
-        moveOnto(button(h, 1, u'E'));
-        moveOnto(child(p, u"ImgBun1b_1"_s));
+        h.moveTo(p, BetweenButtons);
+        h.moveOnto(button(h, 1, u'E'));
+        h.moveOnto(child(p, u"ImgBun1b_1"_s));
         QCOMPARE(buttonColours(h, 1), u"ggg"_s);
     }
 
     void refusedLookSwitchStopsPartWay()
     {
         Harness h;
-        ui::Form &p = page(h, 1);
+        ui::Form &p = h.page(1);
         const int reported = ui::failuresReported();
         ui::FaultHook::arm(ui::Operation::SetPicture, 1); // hiding the first frame succeeds, showing the second not
-        moveTo(p, BetweenButtons);
+        h.moveTo(p, BetweenButtons);
         QCOMPARE(ui::failuresReported(), reported + 1);
         QCOMPARE(p.backColor(), LightGreen);
         QVERIFY(child(p, u"ImgBun1a_0"_s)->isHidden());
         QVERIFY(child(p, u"ImgBun1b_1"_s)->isHidden());
-        moveTo(p, QPoint(250, 190));
+        h.moveTo(p, QPoint(250, 190));
         QVERIFY(child(p, u"ImgBun1b_1"_s)->isHidden()); // the look counts as switched: nothing runs again
     }
 
@@ -336,9 +304,9 @@ private Q_SLOTS:
     {
         Harness h;
         showOnly(h, u"2"_s);
-        moveOnto(button(h, 2, u'E'));
+        h.moveOnto(button(h, 2, u'E'));
         ui::FaultHook::arm(ui::Operation::SetColor, 1); // 前 is painted, 次 refused
-        moveOnto(button(h, 2, u'B'));
+        h.moveOnto(button(h, 2, u'B'));
         QCOMPARE(buttonColours(h, 2), u"ggW"_s); // 閉 keeps its white, 前 is not lit
     }
 
@@ -347,12 +315,12 @@ private Q_SLOTS:
         Harness h;
         h.click(u"cmdBun"_s); // 説明を 出す
         QCOMPARE(visiblePages(h), u"12"_s);
-        ui::Form *shown = &page(h, 2);
-        moveOnto(button(h, 2, u'E'));
+        ui::Form *shown = &h.page(2);
+        h.moveOnto(button(h, 2, u'E'));
         QTest::mouseClick(button(h, 2, u'E'), Qt::LeftButton);
         QCOMPARE(visiblePages(h), u"1"_s);
         h.click(u"cmdBun"_s);
-        QCOMPARE(&page(h, 2), shown);
+        QCOMPARE(&h.page(2), shown);
         QVERIFY(shown->isVisible());
         QCOMPARE(buttonColours(h, 2), u"ggW"_s);
         // Again while it is shown: nothing changes.
@@ -361,20 +329,15 @@ private Q_SLOTS:
         QCOMPARE(buttonColours(h, 2), u"ggW"_s);
     }
 
-    void closedByItsFrameIsOnlyHidden_data()
-    {
-        QTest::addColumn<int>("n");
-        for (int n = 1; n <= 3; ++n)
-            QTest::addRow("page %d", n) << n;
-    }
+    void closedByItsFrameIsOnlyHidden_data() { rowPerPage(); }
 
     void closedByItsFrameIsOnlyHidden()
     {
         QFETCH(int, n);
         Harness h;
         showOnly(h, QString::number(n));
-        ui::Form *p = &page(h, n);
-        moveOnto(button(h, n, u'N'));
+        ui::Form *p = &h.page(n);
+        h.moveOnto(button(h, n, u'N'));
         QVERIFY(p->close()); // accepted, so quitting is never refused; the window is only hidden
         QVERIFY(p->isHidden());
         QVERIFY(h.keyboard().isVisible());
@@ -382,7 +345,7 @@ private Q_SLOTS:
         const int before = n == 1 ? 3 : n - 1;
         showOnly(h, QString::number(before));
         QTest::mouseClick(button(h, before, u'N'), Qt::LeftButton);
-        QCOMPARE(&page(h, n), p);
+        QCOMPARE(&h.page(n), p);
         QVERIFY(p->isVisible());
         QCOMPARE(buttonColours(h, n), u"gWg"_s);
     }
@@ -396,7 +359,7 @@ private Q_SLOTS:
         QTest::newRow("page 1") << 1 << u"説明ー１"_s << Green << QSize(608, 200);
         QTest::newRow("page 2") << 2 << u"説明ー２"_s << LightGreen << QSize(608, 200);
         QTest::newRow("page 3") << 3 << u"説明ー３"_s << LightGreen << QSize(608, 200);
-        QTest::newRow("notice") << 4 << u"説明ー４"_s << QColor(255, 192, 192) << QSize(231, 150);
+        QTest::newRow("notice") << 4 << u"説明ー４"_s << NoticeBack << QSize(231, 150);
     }
 
     // Each belongs to the keyboard, as a dialog does, without being modal or a child of it.
@@ -407,7 +370,7 @@ private Q_SLOTS:
         QFETCH(QColor, colour);
         QFETCH(QSize, size);
         Harness h;
-        ui::Form &p = n == 4 ? h.explanation().notice() : page(h, n);
+        ui::Form &p = h.window(n);
         QCOMPARE(p.windowTitle(), caption);
         QCOMPARE(p.backColor(), colour);
         QCOMPARE(p.size(), size);
@@ -425,14 +388,14 @@ private Q_SLOTS:
     {
         Harness h;
         const QRect designed(217, 54, 608, 200);
-        QCOMPARE(page(h, 2).geometry(), page(h, 3).geometry());
-        const QRect screen = page(h, 2).screen()->availableGeometry();
+        QCOMPARE(h.page(2).geometry(), h.page(3).geometry());
+        const QRect screen = h.page(2).screen()->availableGeometry();
         if (screen.contains(designed))
-            QCOMPARE(page(h, 2).geometry(), designed);
-        QVERIFY(screen.contains(page(h, 2).geometry()));
-        page(h, 2).show();
-        QCOMPARE(page(h, 1).x(), page(h, 2).x());
-        QCOMPARE(page(h, 1).y(), page(h, 2).y() + 1);
+            QCOMPARE(h.page(2).geometry(), designed);
+        QVERIFY(screen.contains(h.page(2).geometry()));
+        h.page(2).show();
+        QCOMPARE(h.page(1).x(), h.page(2).x());
+        QCOMPARE(h.page(1).y(), h.page(2).y() + 1);
     }
 
     // Every text to the code point, as written in the page definitions.
@@ -464,8 +427,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QString, text);
         Harness h;
-        QWidget &w = window == u"FrmBun3d"_s ? static_cast<QWidget &>(h.explanation().notice())
-                                             : page(h, window.back().unicode() - u'a' + 1);
+        QWidget &w = h.window(window == u"FrmBun3d"_s ? Notice : window.back().unicode() - u'a' + 1);
         const QString shown = child<ui::Label>(w, name)->text();
         const QList<uint> expected = text.toUcs4(), actual = shown.toUcs4();
         const auto hex = [](uint c) { return QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0')); };
@@ -499,14 +461,14 @@ private Q_SLOTS:
         QFETCH(int, count);
         Harness h;
         const int n = name.at(6).digitValue();
-        QCOMPARE(child<ui::Label>(page(h, n), name)->text().count(part), count);
+        QCOMPARE(child<ui::Label>(h.page(n), name)->text().count(part), count);
     }
 
     void labelsFromTheirDefinitions()
     {
         Harness h;
         for (int n = 1; n <= 3; ++n) {
-            ui::Form &p = page(h, n);
+            ui::Form &p = h.page(n);
             for (const ui::ControlDef &def : p.definition().controls) {
                 if (def.kind != ui::ControlKind::Label)
                     continue;
@@ -545,7 +507,7 @@ private Q_SLOTS:
         QFETCH(int, pixels);
         QFETCH(bool, bold);
         Harness h;
-        const QFont font = child(page(h, n), name)->font();
+        const QFont font = child(h.page(n), name)->font();
         QCOMPARE(font.pixelSize(), pixels);
         QCOMPARE(font.bold(), bold);
         const bool gothic = name == u"CmdBun1B"_s;
@@ -574,8 +536,8 @@ private Q_SLOTS:
         QFETCH(QSize, size);
         QFETCH(QString, file);
         Harness h;
-        QCOMPARE(page(h, n).devicePixelRatioF(), 1.0);
-        const QPixmap &picture = child<ui::Picture>(page(h, n), name)->picture();
+        QCOMPARE(h.page(n).devicePixelRatioF(), 1.0);
+        const QPixmap &picture = child<ui::Picture>(h.page(n), name)->picture();
         QCOMPARE(picture.size(), size);
         QCOMPARE(picture.hasAlphaChannel(), name == u"ImgBun2b"_s);
         // At one device pixel to the pixel, the drawing made for it, not the fine one reduced.
@@ -587,12 +549,12 @@ private Q_SLOTS:
     void frameLines()
     {
         Harness h;
-        const QImage image = page(h, 1).grab().toImage();
+        const QImage image = h.page(1).grab().toImage();
         QCOMPARE(image.size(), QSize(608, 200));
         // Dark green outline on top and left, white just inside it, a heavier dark edge at the bottom and right.
-        QCOMPARE(image.pixelColor(300, 0), QColor(0, 128, 0));
+        QCOMPARE(image.pixelColor(300, 0), DarkGreen);
         QCOMPARE(image.pixelColor(300, 2), QColor(255, 255, 255));
-        QCOMPARE(image.pixelColor(0, 100), QColor(0, 128, 0));
+        QCOMPARE(image.pixelColor(0, 100), DarkGreen);
         QCOMPARE(image.pixelColor(2, 100), QColor(255, 255, 255));
         QCOMPARE(image.pixelColor(300, 199), QColor(0, 64, 0));
         QCOMPARE(image.pixelColor(607, 100), QColor(0, 64, 0));
@@ -603,9 +565,9 @@ private Q_SLOTS:
     {
         Harness h;
         for (int n = 1; n <= 3; ++n) {
-            page(h, n).show();
-            QVERIFY(QTest::qWaitForWindowExposed(&page(h, n)));
-            saveArtefact(&page(h, n), u"page%1"_s.arg(n));
+            h.page(n).show();
+            QVERIFY(QTest::qWaitForWindowExposed(&h.page(n)));
+            saveArtefact(&h.page(n), u"page%1"_s.arg(n));
         }
     }
 };

@@ -5,9 +5,9 @@
 //
 // STORM_SEED picks the sequence (a fixed default otherwise), STORM_EVENTS its length, STORM_SHRINK_SECONDS how
 // long a failure may be shrunk.
+#include "Colours.h"
 #include "Harness.h"
-#include "explain/Explanation.h"
-#include "explain/Pages.h"
+#include "KeyboardModel.h"
 #include "ui/Platform.h"
 
 #include <QClipboard>
@@ -16,7 +16,6 @@
 #include <QInputMethodEvent>
 #include <QTest>
 #include <array>
-#include <map>
 #include <optional>
 #include <random>
 
@@ -24,19 +23,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int FieldUnits = 16; // the field's maximum length
-constexpr int Limit = 15; // what the keys cut the text back to
 // The selection mark is set to the length measured before a typed character goes in, plus one. The field never
 // holds more than 16 units, so the mark is 17 at most: a character typed into a full field, which then refuses it.
 // Deleting lowers it and clearing zeroes it; nothing else changes it.
 constexpr int MarkBound = FieldUnits + 1;
-
-const QRgb Rest = qRgb(192, 192, 192);
-const QRgb Lit = qRgb(255, 255, 255);
-const QRgb EndLit = qRgb(255, 0, 0);
-
-enum Window : quint8 { Keyboard, Page1, Page2, Page3, Notice, WindowCount };
-const std::array<const char *, WindowCount> WindowNames { "FrmKyBod", "FrmBun3a", "FrmBun3b", "FrmBun3c", "FrmBun3d" };
 
 enum class Kind : quint8 {
     Click, // a named control, pressed and released in its middle
@@ -60,12 +50,11 @@ const std::array<const char *, int(Kind::Count)> KindNames { "click", "click at"
 struct Event {
     Kind kind = Kind::Count;
     Window window = Keyboard;
-    QString target; // Click: the control's object name
-    QPoint from, to; // window coordinates, or the field's for ClickField and DragField
+    QString target {}; // Click: the control's object name
+    QPoint from {}, to {}; // window coordinates, or the field's for ClickField and DragField
     int key = 0;
-    Qt::KeyboardModifiers modifiers;
     quint64 content = 0; // seed of the text the event carries
-    QString text; // or the text itself, for the sequences written out by hand
+    QString text {}; // or the text itself, for the sequences written out by hand
     int start = 0, length = 0; // Commit: the range it replaces, relative to the caret
     int position = -1; // ClickField: just before this character, instead of at a pixel
 };
@@ -274,16 +263,6 @@ QString describe(const Event &event)
 
 // --- The storm ----------------------------------------------------------------------------------------------
 
-// The first `units` units of `text`, without a half of a pair at the cut.
-QString wholeLeft(const QString &text, int units)
-{
-    if (units >= text.size())
-        return text;
-    if (units <= 0)
-        return {};
-    return text.left(text.at(units - 1).isHighSurrogate() ? units - 1 : units);
-}
-
 bool hasLoneSurrogate(const QString &text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -338,66 +317,37 @@ public:
     Event draw(Random &random);
     // Runs one event and checks everything afterwards; returns what went wrong.
     std::optional<QString> run(const Event &event);
-
-    Figures figures;
+    // What the events so far did.
+    Figures figures() const
+    {
+        Figures counted = m_figures;
+        counted.overflows = m_model.beeps; // each overflow beeps once, and nothing else does
+        counted.refusedCopies = m_model.refusedCopies;
+        return counted;
+    }
 
 private:
-    struct Before {
-        QString text;
-        keyboard::KeyboardVariables vars;
-    };
-
-    QWidget *window(Window which) const;
+    QWidget *window(Window which) { return h.windowIfCreated(which); }
     const std::vector<QWidget *> &controls(Window which);
     const std::vector<QWidget *> &buttons(Window which);
-    void expectClick(QWidget *control, const Before &before);
-    void expectInsertion(const QString &typed, const Before &before);
-    QString typedBy(const QString &name) const;
     bool endsTheProgram(const Event &event, QWidget *clicked) const;
-    void moveTo(QWidget *target, QPoint at);
     void sendKey(QWidget *target, const Event &event);
     std::optional<QString> check(const Event &event, QWidget *moved);
 
     Harness &h;
-    std::array<bool, WindowCount> m_visible { true, true, false, false, false };
-    std::optional<QString> m_text; // what the text must be after the event, when the model knows it
-    std::optional<int> m_aru;
-    int m_beeps = 0;
-    int m_ends = 0;
-    int m_reported = 0;
-    bool m_refuseNext = false;
-    std::optional<QString> m_clipboard;
-    QPoint m_lastMove;
+    KeyboardModel m_model;
+    Figures m_figures;
     std::array<std::vector<QWidget *>, WindowCount> m_controls;
     std::array<std::vector<QWidget *>, WindowCount> m_buttons;
 };
 
 Storm::Storm(Harness &harness)
     : h(harness)
-    , m_reported(ui::failuresReported())
+    , m_model(harness)
 {
     QGuiApplication::clipboard()->clear();
-    // Start every run with the pointer at the same place, so that no first move is dropped as a repeat.
-    m_lastMove = h.keyboard().mapToGlobal(QPoint(1, 1));
-    QTest::mouseMove(h.keyboard().windowHandle(), QPoint(1, 1));
-}
-
-QWidget *Storm::window(Window which) const
-{
-    explain::Explanation &explanation = h.explanation();
-    switch (which) {
-    case Keyboard:
-        return &h.keyboard();
-    case Page1:
-    case Page2:
-    case Page3:
-        return explanation.pageIfCreated(int(which));
-    case Notice:
-        return explanation.noticeIfCreated();
-    case WindowCount:
-        break;
-    }
-    return nullptr;
+    // Start every run with the pointer at the same place.
+    h.moveTo(h.keyboard(), QPoint(1, 1));
 }
 
 // The window's controls, listed once it exists (windows are never destroyed while the program runs).
@@ -432,7 +382,7 @@ Event Storm::draw(Random &random)
 {
     std::vector<Window> shown;
     for (int w = 0; w < WindowCount; ++w) {
-        if (m_visible[std::size_t(w)])
+        if (m_model.visible[std::size_t(w)])
             shown.push_back(Window(w));
     }
     const auto anyShown = [&] { return shown[std::size_t(below(random, int(shown.size())))]; };
@@ -506,126 +456,11 @@ Event Storm::draw(Random &random)
     return event;
 }
 
-// What a key of the keyboard types, worked out from the captions: a small kana is one code point below its large
-// one, a voiced kana one above the kana it voices and a semi-voiced one two above.
-QString Storm::typedBy(const QString &name) const
-{
-    const qsizetype underscore = name.indexOf(u'_');
-    const QString group = name.left(underscore);
-    const int index = underscore < 0 ? -1 : name.mid(underscore + 1).toInt();
-    const auto caption = [&](const QString &of) { return h.key(of)->text(); };
-    if (group == u"cmdMoji" || group == u"cmdKazu" || group == u"cmdKigo")
-        return caption(name);
-    if (group == u"cmdMojiS")
-        return QString(QChar(char16_t(caption(name).at(0).unicode() - 1)));
-    if (group == u"cmdDaku") {
-        const int kana = index < 15 ? index + 5 : index < 20 ? index + 10 : index + 5;
-        return QString(QChar(char16_t(caption(u"cmdMoji_%1"_s.arg(kana)).at(0).unicode() + (index < 20 ? 1 : 2))));
-    }
-    if (group == u"cmdSpce")
-        return u"\u3000"_s;
-    return {};
-}
-
-// A key inserts at a clicked place inside the text, else at the end; anything beyond 15 units brings the notice and
-// the beep, and the text keeps its first 15 units, never half a character.
-void Storm::expectInsertion(const QString &typed, const Before &before)
-{
-    const QString &old = before.text;
-    QString made;
-    if (before.vars.Aru == 1 && before.vars.Kasoru < old.size()) {
-        int at = before.vars.Kasoru;
-        if (at > 0 && old.at(at - 1).isHighSurrogate() && old.at(at).isLowSurrogate())
-            --at;
-        made = old.left(at) + typed + old.mid(at);
-    } else {
-        made = old + typed;
-    }
-    m_text = made;
-    if (made.size() > Limit) {
-        m_text = wholeLeft(made, Limit);
-        m_visible[Notice] = true;
-        ++m_beeps;
-        ++figures.overflows;
-    }
-}
-
-void Storm::expectClick(QWidget *control, const Before &before)
-{
-    const QString name = control->objectName();
-    const QWidget *w = control->window();
-    if (w == &h.keyboard()) {
-        if (const QString typed = typedBy(name); !typed.isEmpty()) {
-            expectInsertion(typed, before);
-            m_aru = 0;
-        } else if (name.startsWith(u"cmdEmoji")) {
-            Before atEnd = before;
-            atEnd.vars.Aru = 0;
-            expectInsertion(static_cast<ui::Button *>(control)->text(), atEnd);
-            m_aru = before.vars.Aru;
-        } else if (name == u"cmdClr") {
-            const QString &old = before.text;
-            if (!old.isEmpty()) {
-                if (before.vars.Aru == 1 && before.vars.Kasoru < old.size()) {
-                    int at = before.vars.Kasoru;
-                    if (at > 0 && old.at(at - 1).isHighSurrogate() && old.at(at).isLowSurrogate())
-                        --at;
-                    const int units = old.at(at).isHighSurrogate() && at + 1 < old.size() ? 2 : 1;
-                    m_text = old.left(at) + old.mid(at + units);
-                    m_aru = 0;
-                } else {
-                    m_text = wholeLeft(old, int(old.size()) - 1);
-                }
-            }
-            if (old.size() <= Limit)
-                m_visible[Notice] = false;
-        } else if (name == u"cmdClrall") {
-            m_text = QString();
-        } else if (name == u"cmdCopy") {
-            if (std::exchange(m_refuseNext, false)) {
-                ++m_reported;
-                ++figures.refusedCopies;
-                m_clipboard = QString(); // cleared, then refused
-            } else {
-                m_visible[Page3] = true;
-                m_clipboard = before.text;
-            }
-        } else if (name == u"cmdBun") {
-            m_visible[Page2] = true;
-        }
-        return;
-    }
-    if (name == u"CmdBun4E") {
-        m_visible[Notice] = false;
-        return;
-    }
-    // The pages' ring: 前 shows the page before, 次 the page after, and each hides its own page; 閉 only hides it.
-    if (name.startsWith(u"CmdBun") && name.size() == 8) {
-        const int page = name.at(6).digitValue();
-        const QChar which = name.at(7);
-        if (which == u'B')
-            m_visible[std::size_t(page == 1 ? 3 : page - 1)] = true;
-        if (which == u'N')
-            m_visible[std::size_t(page == 3 ? 1 : page + 1)] = true;
-        m_visible[std::size_t(page)] = false;
-    }
-}
-
 bool Storm::endsTheProgram(const Event &event, QWidget *clicked) const
 {
     if (event.kind == Kind::Close)
         return event.window == Keyboard;
     return clicked && clicked->objectName() == u"cmdEND";
-}
-
-void Storm::moveTo(QWidget *target, QPoint at)
-{
-    // A move to where the pointer already is would be dropped as a repeat; such a move arrives from one pixel away.
-    const QPoint global = target->mapToGlobal(at);
-    if (global == m_lastMove)
-        QTest::mouseMove(target->windowHandle(), at.x() > 0 ? at - QPoint(1, 0) : at + QPoint(1, 0));
-    QTest::mouseMove(target->windowHandle(), at);
-    m_lastMove = global;
 }
 
 void Storm::sendKey(QWidget *target, const Event &event)
@@ -637,16 +472,14 @@ void Storm::sendKey(QWidget *target, const Event &event)
 
 std::optional<QString> Storm::run(const Event &event)
 {
-    ++figures.byKind[std::size_t(event.kind)];
+    ++m_figures.byKind[std::size_t(event.kind)];
     QWidget *w = window(event.window);
     if (!w || !w->isVisible()) {
-        ++figures.skipped;
+        ++m_figures.skipped;
         return check(event, nullptr);
     }
-    const Before before { h.text(), h.vars() };
-    m_text.reset();
-    m_aru.reset();
-    m_clipboard.reset();
+    const KeyboardModel::Before before { h.text(), h.vars() };
+    m_model.startEvent();
     ui::TextBox *field = h.field();
     QWidget *clicked = nullptr;
     QWidget *moved = nullptr;
@@ -655,19 +488,19 @@ std::optional<QString> Storm::run(const Event &event)
     case Kind::Click:
         clicked = w->findChild<QWidget *>(event.target);
         if (!clicked || !clicked->isVisible()) {
-            ++figures.skipped;
+            ++m_figures.skipped;
             return check(event, nullptr);
         }
-        expectClick(clicked, before);
+        m_model.click(clicked, before);
         QTest::mouseClick(clicked, Qt::LeftButton);
         break;
     case Kind::ClickAt: {
         QWidget *under = w->childAt(event.from);
         if (qobject_cast<ui::Button *>(under)) {
             clicked = under;
-            expectClick(clicked, before);
+            m_model.click(clicked, before);
         } else if (under == field) {
-            m_aru = 1;
+            m_model.aru = 1;
         }
         QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {}, event.from);
         break;
@@ -677,7 +510,7 @@ std::optional<QString> Storm::run(const Event &event)
             h.clickFieldAt(event.position);
         else
             QTest::mouseClick(field, Qt::LeftButton, {}, event.from);
-        m_aru = 1;
+        m_model.aru = 1;
         break;
     case Kind::DragField:
         g_dragging = true;
@@ -685,13 +518,13 @@ std::optional<QString> Storm::run(const Event &event)
         QTest::mouseMove(field, event.to);
         QTest::mouseRelease(field, Qt::LeftButton, {}, event.to);
         g_dragging = false;
-        m_aru = 1;
+        m_model.aru = 1;
         break;
     case Kind::Move:
         moved = w->childAt(event.from);
         if (!moved)
             moved = w;
-        moveTo(w, event.from);
+        h.moveTo(*w, event.from);
         break;
     case Kind::Type:
         sendKey(field, event);
@@ -699,24 +532,22 @@ std::optional<QString> Storm::run(const Event &event)
     case Kind::KeyToFocus: {
         QWidget *focus = w->focusWidget();
         if (!focus || !focus->isVisible()) {
-            ++figures.skipped;
+            ++m_figures.skipped;
             return check(event, nullptr);
         }
         // Space or Enter on a button clicks it.
         const int key = Keys[std::size_t(event.key)].key;
         if ((key == Qt::Key_Space || key == Qt::Key_Return) && qobject_cast<ui::Button *>(focus)) {
             clicked = focus;
-            expectClick(clicked, before);
+            m_model.click(clicked, before);
         }
         sendKey(focus, event);
         break;
     }
     case Kind::Commit: {
         const QString commit = committedText(event);
-        figures.committedUnits += commit.size();
-        QInputMethodEvent commitEvent;
-        commitEvent.setCommitString(commit, event.start, event.length);
-        QCoreApplication::sendEvent(field, &commitEvent);
+        m_figures.committedUnits += commit.size();
+        sendInputMethod(field, {}, commit, event.start, event.length);
         break;
     }
     case Kind::Preedit: {
@@ -727,19 +558,19 @@ std::optional<QString> Storm::run(const Event &event)
     }
     case Kind::Paste: {
         const QString pasted = pastedText(event);
-        figures.pastedUnits += pasted.size();
+        m_figures.pastedUnits += pasted.size();
         QGuiApplication::clipboard()->setText(pasted);
         QTest::sendKeyEvent(QTest::Click, field, Qt::Key_V, QString(QChar(0x16)), Qt::ControlModifier);
         break;
     }
     case Kind::Close:
         if (event.window != Keyboard)
-            m_visible[event.window] = false;
+            m_model.visible[event.window] = false;
         w->close();
         break;
     case Kind::RefuseClipboard:
         h.desktop.dropNextClipboardText = true;
-        m_refuseNext = true;
+        m_model.refuseNextCopy();
         break;
     case Kind::Count:
         break;
@@ -748,12 +579,11 @@ std::optional<QString> Storm::run(const Event &event)
     if (endsTheProgram(event, clicked)) {
         // The test's desktop only records the end: the keyboard must be gone and the end asked for once. The storm
         // then brings the keyboard back, as a new start would, and goes on with what it holds.
-        ++figures.ends;
-        ++m_ends;
+        ++m_figures.ends;
         if (h.keyboard().isVisible())
             return u"end: the keyboard is still visible"_s;
-        if (h.desktop.ends != m_ends)
-            return u"end: asked for %1 times, not %2"_s.arg(h.desktop.ends).arg(m_ends);
+        if (h.desktop.ends != m_figures.ends)
+            return u"end: asked for %1 times, not %2"_s.arg(h.desktop.ends).arg(m_figures.ends);
         h.keyboard().show();
         h.keyboard().activateWindow();
     }
@@ -801,21 +631,22 @@ std::optional<QString> Storm::check(const Event &event, QWidget *moved)
             return u"split: the selection %1..%2 cuts a character of %3"_s.arg(start).arg(end).arg(visible(text));
     }
 
-    if (m_text && text != *m_text)
-        return u"text: %1, not %2"_s.arg(visible(text), visible(*m_text));
-    if (m_aru && vars.Aru != *m_aru)
-        return u"Aru after the event: %1, not %2"_s.arg(vars.Aru).arg(*m_aru);
-    if (h.desktop.beeps != m_beeps)
-        return u"beeps: %1, not %2"_s.arg(h.desktop.beeps).arg(m_beeps);
-    if (ui::failuresReported() != m_reported)
-        return u"reports: %1 failures reported, not %2"_s.arg(ui::failuresReported()).arg(m_reported);
-    if (m_clipboard && h.desktop.clipboard != *m_clipboard)
-        return u"clipboard: %1, not %2"_s.arg(visible(h.desktop.clipboard), visible(*m_clipboard));
+    const KeyboardModel &model = m_model;
+    if (model.text && text != *model.text)
+        return u"text: %1, not %2"_s.arg(visible(text), visible(*model.text));
+    if (model.aru && vars.Aru != *model.aru)
+        return u"Aru after the event: %1, not %2"_s.arg(vars.Aru).arg(*model.aru);
+    if (h.desktop.beeps != model.beeps)
+        return u"beeps: %1, not %2"_s.arg(h.desktop.beeps).arg(model.beeps);
+    if (ui::failuresReported() != model.reported)
+        return u"reports: %1 failures reported, not %2"_s.arg(ui::failuresReported()).arg(model.reported);
+    if (model.clipboard && h.desktop.clipboard != *model.clipboard)
+        return u"clipboard: %1, not %2"_s.arg(visible(h.desktop.clipboard), visible(*model.clipboard));
 
     for (int w = 0; w < WindowCount; ++w) {
         const QWidget *shown = window(Window(w));
         const bool isShown = shown && shown->isVisible();
-        if (isShown != m_visible[std::size_t(w)]) {
+        if (isShown != model.visible[std::size_t(w)]) {
             return u"windows: %1 is %2, not %3"_s.arg(QLatin1String(WindowNames[std::size_t(w)]),
                 isShown ? u"visible"_s : u"hidden"_s, isShown ? u"hidden"_s : u"visible"_s);
         }
@@ -832,15 +663,13 @@ std::optional<QString> Storm::check(const Event &event, QWidget *moved)
     if (event.kind == Kind::Move && moved && moved->window() == &h.keyboard() && qobject_cast<ui::Button *>(moved)) {
         const QString name = moved->objectName();
         QString linked;
-        if (name.startsWith(u"cmdDaku_")) {
-            const int index = name.mid(8).toInt();
-            linked = u"cmdMoji_%1"_s.arg(index >= 15 && index <= 19 ? index + 10 : index + 5);
-        }
+        if (name.startsWith(u"cmdDaku_"))
+            linked = u"cmdMoji_%1"_s.arg(voicedKana(name.mid(8).toInt()));
         for (QWidget *control : buttons(Keyboard)) {
             auto *key = static_cast<ui::Button *>(control);
             const bool lit = key == moved || key->objectName() == linked;
-            const QRgb expected = !lit ? Rest : key->objectName() == u"cmdEND" ? EndLit : Lit;
-            if (key->backColor().rgb() != (expected | 0xFF000000u))
+            const QColor &expected = !lit ? Rest : key->objectName() == u"cmdEND" ? Red : Hover;
+            if (key->backColor() != expected)
                 return u"hover: after a move onto %1, %2 has the colour %3"_s.arg(
                     name, key->objectName(), key->backColor().name());
         }
@@ -938,71 +767,44 @@ int numberFromEnvironment(const char *name, int fallback)
 // Events written out by hand, for the sequences the storm has found.
 Event commit(const QString &text, int start = 0, int length = 0)
 {
-    Event event;
-    event.kind = Kind::Commit;
-    event.text = text;
-    event.start = start;
-    event.length = length;
-    return event;
+    return { .kind = Kind::Commit, .text = text, .start = start, .length = length };
 }
 
 Event typed(const QString &text)
 {
-    Event event;
-    event.kind = Kind::Type;
-    event.text = text;
-    return event;
+    return { .kind = Kind::Type, .text = text };
 }
 
-Event click(const QString &name, Window window = Keyboard)
+Event click(const QString &name)
 {
-    Event event;
-    event.kind = Kind::Click;
-    event.window = window;
-    event.target = name;
-    return event;
+    return { .kind = Kind::Click, .target = name };
 }
 
 Event clickField(int position)
 {
-    Event event;
-    event.kind = Kind::ClickField;
-    event.position = position;
-    return event;
-}
-
-Event key(const char *name)
-{
-    Event event;
-    event.kind = Kind::Type;
-    event.key = int(std::find_if(Keys.begin(), Keys.end(), [&](const KeyDef &k) { return qstrcmp(k.name, name) == 0; })
-        - Keys.begin());
-    return event;
-}
-
-Event preedit(const QString &text)
-{
-    Event event;
-    event.kind = Kind::Preedit;
-    event.text = text;
-    return event;
+    return { .kind = Kind::ClickField, .position = position };
 }
 
 Event clickFieldAtPixel(int x)
 {
-    Event event;
-    event.kind = Kind::ClickField;
-    event.from = QPoint(x, 20);
-    return event;
+    return { .kind = Kind::ClickField, .from = QPoint(x, 20) };
+}
+
+Event key(const char *name)
+{
+    const auto named
+        = std::find_if(Keys.begin(), Keys.end(), [&](const KeyDef &k) { return qstrcmp(k.name, name) == 0; });
+    return { .kind = Kind::Type, .key = int(named - Keys.begin()) };
+}
+
+Event preedit(const QString &text)
+{
+    return { .kind = Kind::Preedit, .text = text };
 }
 
 Event drag(int from, int to)
 {
-    Event event;
-    event.kind = Kind::DragField;
-    event.from = QPoint(from, 20);
-    event.to = QPoint(to, 20);
-    return event;
+    return { .kind = Kind::DragField, .from = QPoint(from, 20), .to = QPoint(to, 20) };
 }
 
 using Events = std::vector<Event>;
@@ -1092,7 +894,7 @@ private Q_SLOTS:
                 if (i % 64 == 0)
                     QCoreApplication::processEvents();
             }
-            figures = storm.figures;
+            figures = storm.figures();
         }
         const qint64 elapsed = clock.elapsed();
 

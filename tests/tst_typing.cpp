@@ -6,7 +6,6 @@
 #include "explain/Pages.h"
 #include "ui/Platform.h"
 
-#include <QInputMethodEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -14,14 +13,6 @@ using namespace Qt::StringLiterals;
 
 class TypingTest : public QObject {
     Q_OBJECT
-
-private:
-    // Clicks the あ key n times.
-    static void fill(Harness &h, int n)
-    {
-        for (int i = 0; i < n; ++i)
-            h.click(u"cmdMoji_0"_s);
-    }
 
 private Q_SLOTS:
     void startsWithPageOneAndFocusInField()
@@ -99,8 +90,7 @@ private Q_SLOTS:
     void clickedPositionTakesOnlyTheNextKey()
     {
         Harness h;
-        for (const char *key : { "cmdMoji_0", "cmdMoji_1", "cmdMoji_2" })
-            h.click(QLatin1String(key));
+        h.click({ "cmdMoji_0", "cmdMoji_1", "cmdMoji_2" });
         h.clickFieldAt(1);
         QCOMPARE(h.vars().Kasoru, 1);
         QCOMPARE(h.vars().Aru, 1);
@@ -115,7 +105,7 @@ private Q_SLOTS:
     void clickAtTheEndAppends()
     {
         Harness h;
-        fill(h, 3);
+        h.fill(3);
         h.clickFieldAt(3);
         QCOMPARE(h.vars().Aru, 1);
         h.click(u"cmdMoji_5"_s);
@@ -126,7 +116,7 @@ private Q_SLOTS:
     void arrowKeysDoNotMoveTheInsertionPoint()
     {
         Harness h;
-        fill(h, 3);
+        h.fill(3);
         QTest::keyClick(h.field(), Qt::Key_Home);
         QTest::keyClick(h.field(), Qt::Key_Right);
         QCOMPARE(h.vars().Kanjisu, 0);
@@ -137,8 +127,7 @@ private Q_SLOTS:
     void typedCharactersMoveOnlyTheSelectionMark()
     {
         Harness h;
-        for (const char *key : { "cmdMoji_0", "cmdMoji_1", "cmdMoji_2" })
-            h.click(QLatin1String(key));
+        h.click({ "cmdMoji_0", "cmdMoji_1", "cmdMoji_2" });
         h.clickFieldAt(1);
         QTest::keyClicks(h.field(), u"x"_s);
         QCOMPARE(h.text(), u"あxいう"_s);
@@ -164,8 +153,7 @@ private Q_SLOTS:
     void enterMovesTheMarkPastTheText()
     {
         Harness h;
-        for (const char *key : { "cmdMoji_0", "cmdMoji_1", "cmdMoji_2" })
-            h.click(QLatin1String(key));
+        h.click({ "cmdMoji_0", "cmdMoji_1", "cmdMoji_2" });
         h.field()->setFocus();
         QTest::keyClick(h.field(), Qt::Key_Return);
         QCOMPARE(h.text(), u"あいう"_s);
@@ -202,7 +190,7 @@ private Q_SLOTS:
         QFETCH(int, before);
         QFETCH(bool, notice);
         Harness h;
-        fill(h, before);
+        h.fill(before);
         h.click(u"cmdMoji_5"_s);
         QCOMPARE(h.noticeVisible(), notice);
         QCOMPARE(h.desktop.beeps, notice ? 1 : 0);
@@ -225,7 +213,7 @@ private Q_SLOTS:
     void everyOverflowRaisesTheNoticeAgain()
     {
         Harness h;
-        fill(h, 15);
+        h.fill(15);
         h.click(u"cmdMoji_5"_s);
         h.explanation().notice().hide();
         h.click(u"cmdMoji_5"_s);
@@ -253,7 +241,7 @@ private Q_SLOTS:
         QFETCH(QString, expectedTail);
         QFETCH(bool, notice);
         Harness h;
-        fill(h, before);
+        h.fill(before);
         h.click(key);
         QCOMPARE(h.text(), QString(before, u'あ') + expectedTail);
         QCOMPARE(h.noticeVisible(), notice);
@@ -265,8 +253,7 @@ private Q_SLOTS:
     void faceMarkKeepsThePendingInsertionPoint()
     {
         Harness h;
-        for (const char *key : { "cmdMoji_0", "cmdMoji_1", "cmdMoji_2" })
-            h.click(QLatin1String(key));
+        h.click({ "cmdMoji_0", "cmdMoji_1", "cmdMoji_2" });
         h.clickFieldAt(2);
         h.click(u"cmdEmoji2"_s);
         QCOMPARE(h.text(), u"あいうｍ(_ _)ｍ"_s);
@@ -279,12 +266,9 @@ private Q_SLOTS:
     {
         Harness h;
         h.field()->setFocus();
-        QInputMethodEvent preedit(u"かんじ"_s, {});
-        QCoreApplication::sendEvent(h.field(), &preedit);
+        sendInputMethod(h.field(), u"かんじ"_s);
         QCOMPARE(h.vars().Kanjisu, 0); // a preedit update is not a key press
-        QInputMethodEvent commit;
-        commit.setCommitString(u"漢字"_s);
-        QCoreApplication::sendEvent(h.field(), &commit);
+        sendInputMethod(h.field(), {}, u"漢字"_s);
         QCOMPARE(h.text(), u"漢字"_s);
         QCOMPARE(h.vars().Kanjisu, 2);
         h.click(u"cmdMoji_44"_s);
@@ -295,13 +279,10 @@ private Q_SLOTS:
     {
         // A conversion replaces the selected kana: the first character is measured before it goes in.
         Harness h;
-        for (const char *key : { "cmdMoji_5", "cmdMoji_45", "cmdDaku_6" })
-            h.click(QLatin1String(key));
+        h.click({ "cmdMoji_5", "cmdMoji_45", "cmdDaku_6" });
         QCOMPARE(h.selected(), u"かんじ"_s);
         h.field()->del();
-        QInputMethodEvent commit;
-        commit.setCommitString(u"感"_s);
-        QCoreApplication::sendEvent(h.field(), &commit);
+        sendInputMethod(h.field(), {}, u"感"_s);
         QCOMPARE(h.text(), u"感"_s);
         QCOMPARE(h.vars().Kanjisu, 1);
     }
@@ -309,7 +290,7 @@ private Q_SLOTS:
     void neverHalfASurrogatePair()
     {
         Harness h;
-        fill(h, 14);
+        h.fill(14);
         // 𠮷 is two UTF-16 units; with 14 characters it would be cut in half at 15.
         h.field()->end(false);
         h.type(u"\U00020BB7"_s);
@@ -332,7 +313,7 @@ private Q_SLOTS:
     void refusedOperationStopsTheKeyAndKeepsTheText()
     {
         Harness h;
-        fill(h, 2);
+        h.fill(2);
         const int reported = ui::failuresReported();
         ui::FaultHook::arm(ui::Operation::SetSelection);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"cmdMoji_Click stopped"_s));
@@ -349,7 +330,7 @@ private Q_SLOTS:
     void refusedBeepStopsBeforeTheCut()
     {
         Harness h;
-        fill(h, 15);
+        h.fill(15);
         ui::FaultHook::arm(ui::Operation::Beep);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"stopped"_s));
         h.click(u"cmdMoji_5"_s);

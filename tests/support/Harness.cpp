@@ -7,7 +7,9 @@
 #include "ui/Platform.h"
 
 #include <QDir>
+#include <QInputMethodEvent>
 #include <QTest>
+#include <optional>
 
 Harness::Harness()
     : m_app(std::make_unique<keyboard::KeyboardApp>(desktop))
@@ -16,15 +18,31 @@ Harness::Harness()
     Q_UNUSED(fontsRegistered);
     ui::FaultHook::disarm();
     m_app->start();
-    QWidget &window = m_app->keyboard();
-    window.activateWindow();
-    if (!QTest::qWaitForWindowActive(&window))
-        qWarning("the keyboard window did not become active");
+    activateKeyboard();
 }
 
 Harness::~Harness()
 {
     ui::FaultHook::disarm();
+}
+
+void Harness::activateKeyboard()
+{
+    keyboard().activateWindow();
+    if (!QTest::qWaitForWindowActive(&keyboard()))
+        qWarning("the keyboard window did not become active");
+}
+
+ui::Form &Harness::window(int which)
+{
+    return which == Keyboard ? keyboard() : which == Notice ? explanation().notice() : explanation().page(which);
+}
+
+ui::Form *Harness::windowIfCreated(int which)
+{
+    if (which == Keyboard)
+        return &keyboard();
+    return which == Notice ? explanation().noticeIfCreated() : explanation().pageIfCreated(which);
 }
 
 ui::TextBox *Harness::field()
@@ -34,15 +52,24 @@ ui::TextBox *Harness::field()
 
 ui::Button *Harness::key(const QString &objectName)
 {
-    auto *button = keyboard().findChild<ui::Button *>(objectName);
-    if (!button)
-        qFatal("no key named %s", qPrintable(objectName));
-    return button;
+    return child<ui::Button>(keyboard(), objectName);
 }
 
 void Harness::click(const QString &objectName)
 {
     QTest::mouseClick(key(objectName), Qt::LeftButton);
+}
+
+void Harness::click(std::initializer_list<const char *> objectNames)
+{
+    for (const char *name : objectNames)
+        click(QLatin1String(name));
+}
+
+void Harness::fill(int count)
+{
+    for (int i = 0; i < count; ++i)
+        click(QStringLiteral("cmdMoji_0"));
 }
 
 void Harness::clickFieldAt(int position)
@@ -66,12 +93,23 @@ void Harness::type(const QString &text)
     }
 }
 
-void Harness::moveOnto(QWidget *widget, QPoint at)
+void Harness::moveTo(QWidget &window, QPoint at)
 {
-    // Straight to the widget's window, as the platform delivers a move: the window routes it to the control
-    // under the point, and a control that does not take it passes it on to what lies behind.
-    QWidget *window = widget->window();
-    QTest::mouseMove(window->windowHandle(), widget->mapTo(window, at.isNull() ? widget->rect().center() : at));
+    // Where the last move went, in every test of the run: the platform drops repeats whichever program made them.
+    static std::optional<QPoint> last;
+    const QPoint global = window.mapToGlobal(at);
+    if (global == last)
+        QTest::mouseMove(window.windowHandle(), at.x() > 0 ? at - QPoint(1, 0) : at + QPoint(1, 0));
+    QTest::mouseMove(window.windowHandle(), at);
+    last = global;
+}
+
+void Harness::moveOnto(QWidget *control, QPoint at)
+{
+    // Straight to the control's window: the window routes it to the control under the point, and a control that
+    // does not take it passes it on to what lies behind.
+    QWidget &window = *control->window();
+    moveTo(window, control->mapTo(&window, at.isNull() ? control->rect().center() : at));
 }
 
 QString Harness::text()
@@ -88,6 +126,13 @@ bool Harness::noticeVisible()
 {
     const explain::FrmBun3d *notice = explanation().noticeIfCreated();
     return notice && notice->isVisible();
+}
+
+void sendInputMethod(QWidget *field, const QString &preedit, const QString &commit, int start, int length)
+{
+    QInputMethodEvent event(preedit, {});
+    event.setCommitString(commit, start, length);
+    QCoreApplication::sendEvent(field, &event);
 }
 
 void saveArtefact(QWidget *window, const QString &name)
