@@ -700,29 +700,35 @@ QString kindOf(const QString &what)
     return what.left(what.indexOf(u':'));
 }
 
-// Delta debugging: removes ever smaller chunks of events as long as the same kind of failure remains.
-std::vector<Event> shrink(std::vector<Event> events, const QString &kind, int seconds, int &replays)
+// A failing sequence cut short, and what it shows when replayed on a fresh program (nothing if it then passes).
+struct Shrunk {
+    std::vector<Event> events;
+    std::optional<Failure> failure;
+    int replays = 0;
+};
+
+// Delta debugging: removes ever smaller chunks of events as long as the same kind of failure remains. The replay that
+// shows a candidate still fails also says how, so no candidate is run twice.
+Shrunk shrink(std::vector<Event> events, const QString &kind, int seconds)
 {
     QElapsedTimer clock;
     clock.start();
-    const auto stillFails = [&](const std::vector<Event> &candidate) {
-        ++replays;
-        const std::optional<Failure> failure = replay(candidate);
-        return failure && kindOf(failure->what) == kind;
-    };
+    Shrunk shrunk { std::move(events), std::nullopt, 0 };
+    std::vector<Event> &kept = shrunk.events;
     std::size_t chunks = 2;
-    while (events.size() >= 2 && clock.elapsed() < seconds * 1000) {
-        const std::size_t chunk = (events.size() + chunks - 1) / chunks;
+    while (kept.size() >= 2 && clock.elapsed() < seconds * 1000) {
+        const std::size_t chunk = (kept.size() + chunks - 1) / chunks;
         bool removed = false;
-        for (std::size_t from = 0; from < events.size() && clock.elapsed() < seconds * 1000; from += chunk) {
-            std::vector<Event> candidate(events.begin(), events.begin() + qsizetype(from));
+        for (std::size_t from = 0; from < kept.size() && clock.elapsed() < seconds * 1000; from += chunk) {
+            std::vector<Event> candidate(kept.begin(), kept.begin() + qsizetype(from));
             candidate.insert(
-                candidate.end(), events.begin() + qsizetype(std::min(from + chunk, events.size())), events.end());
-            if (stillFails(candidate)) {
+                candidate.end(), kept.begin() + qsizetype(std::min(from + chunk, kept.size())), kept.end());
+            ++shrunk.replays;
+            if (std::optional<Failure> failure = replay(candidate); failure && kindOf(failure->what) == kind) {
                 // Cut after the event that now fails: nothing later matters.
-                const std::optional<Failure> failure = replay(candidate);
                 candidate.resize(failure->at + 1);
-                events = std::move(candidate);
+                kept = std::move(candidate);
+                shrunk.failure = std::move(failure);
                 chunks = std::max<std::size_t>(chunks - 1, 2);
                 removed = true;
                 break;
@@ -731,10 +737,15 @@ std::vector<Event> shrink(std::vector<Event> events, const QString &kind, int se
         if (!removed) {
             if (chunk == 1)
                 break;
-            chunks = std::min(chunks * 2, events.size());
+            chunks = std::min(chunks * 2, kept.size());
         }
     }
-    return events;
+    // Nothing could go: one replay of the whole sequence tells whether it fails on its own.
+    if (!shrunk.failure) {
+        ++shrunk.replays;
+        shrunk.failure = replay(kept);
+    }
+    return shrunk;
 }
 
 // The process's peak resident memory, so that a long run shows whether anything grows with the events.
@@ -901,15 +912,15 @@ private Q_SLOTS:
         if (failure) {
             qWarning("storm: event %zu of seed %llu fails: %s", failure->at + 1, seed, qPrintable(failure->what));
             events.resize(failure->at + 1);
-            int replays = 0;
-            const std::vector<Event> shortest
-                = shrink(events, kindOf(failure->what), numberFromEnvironment("STORM_SHRINK_SECONDS", 120), replays);
-            const std::optional<Failure> shown = replay(shortest);
-            QString report
-                = u"seed %1: %2 events after %3 replays show it:\n"_s.arg(seed).arg(shortest.size()).arg(replays);
-            for (std::size_t i = 0; i < shortest.size(); ++i)
-                report += u"  %1. %2\n"_s.arg(i + 1).arg(describe(shortest[i]));
-            report += u"  then: %1"_s.arg(shown ? shown->what : u"(passes when replayed alone)"_s);
+            const Shrunk shortest
+                = shrink(std::move(events), kindOf(failure->what), numberFromEnvironment("STORM_SHRINK_SECONDS", 120));
+            QString report = u"seed %1: %2 events after %3 replays show it:\n"_s.arg(seed)
+                                 .arg(shortest.events.size())
+                                 .arg(shortest.replays);
+            for (std::size_t i = 0; i < shortest.events.size(); ++i)
+                report += u"  %1. %2\n"_s.arg(i + 1).arg(describe(shortest.events[i]));
+            report
+                += u"  then: %1"_s.arg(shortest.failure ? shortest.failure->what : u"(passes when replayed alone)"_s);
             QFAIL(qPrintable(report));
         }
 
