@@ -8,6 +8,7 @@
 #include "Colours.h"
 #include "Harness.h"
 #include "KeyboardModel.h"
+#include "Shrink.h"
 #include "ui/Platform.h"
 
 #include <QClipboard>
@@ -677,11 +678,6 @@ std::optional<QString> Storm::check(const Event &event, QWidget *moved)
     return std::nullopt;
 }
 
-struct Failure {
-    std::size_t at; // index of the event after which the check failed
-    QString what;
-};
-
 // Runs the events on a freshly started program; the first failing check, if any.
 std::optional<Failure> replay(const std::vector<Event> &events)
 {
@@ -692,60 +688,6 @@ std::optional<Failure> replay(const std::vector<Event> &events)
             return Failure { i, *what };
     }
     return std::nullopt;
-}
-
-// The failure's kind: what the failing check is about, without the figures that vary with the sequence.
-QString kindOf(const QString &what)
-{
-    return what.left(what.indexOf(u':'));
-}
-
-// A failing sequence cut short, and what it shows when replayed on a fresh program (nothing if it then passes).
-struct Shrunk {
-    std::vector<Event> events;
-    std::optional<Failure> failure;
-    int replays = 0;
-};
-
-// Delta debugging: removes ever smaller chunks of events as long as the same kind of failure remains. The replay that
-// shows a candidate still fails also says how, so no candidate is run twice.
-Shrunk shrink(std::vector<Event> events, const QString &kind, int seconds)
-{
-    QElapsedTimer clock;
-    clock.start();
-    Shrunk shrunk { std::move(events), std::nullopt, 0 };
-    std::vector<Event> &kept = shrunk.events;
-    std::size_t chunks = 2;
-    while (kept.size() >= 2 && clock.elapsed() < seconds * 1000) {
-        const std::size_t chunk = (kept.size() + chunks - 1) / chunks;
-        bool removed = false;
-        for (std::size_t from = 0; from < kept.size() && clock.elapsed() < seconds * 1000; from += chunk) {
-            std::vector<Event> candidate(kept.begin(), kept.begin() + qsizetype(from));
-            candidate.insert(
-                candidate.end(), kept.begin() + qsizetype(std::min(from + chunk, kept.size())), kept.end());
-            ++shrunk.replays;
-            if (std::optional<Failure> failure = replay(candidate); failure && kindOf(failure->what) == kind) {
-                // Cut after the event that now fails: nothing later matters.
-                candidate.resize(failure->at + 1);
-                kept = std::move(candidate);
-                shrunk.failure = std::move(failure);
-                chunks = std::max<std::size_t>(chunks - 1, 2);
-                removed = true;
-                break;
-            }
-        }
-        if (!removed) {
-            if (chunk == 1)
-                break;
-            chunks = std::min(chunks * 2, kept.size());
-        }
-    }
-    // Nothing could go: one replay of the whole sequence tells whether it fails on its own.
-    if (!shrunk.failure) {
-        ++shrunk.replays;
-        shrunk.failure = replay(kept);
-    }
-    return shrunk;
 }
 
 // The process's peak resident memory, so that a long run shows whether anything grows with the events.
@@ -912,8 +854,8 @@ private Q_SLOTS:
         if (failure) {
             qWarning("storm: event %zu of seed %llu fails: %s", failure->at + 1, seed, qPrintable(failure->what));
             events.resize(failure->at + 1);
-            const Shrunk shortest
-                = shrink(std::move(events), kindOf(failure->what), numberFromEnvironment("STORM_SHRINK_SECONDS", 120));
+            const Shrunk<Event> shortest = shrink(
+                std::move(events), kindOf(failure->what), numberFromEnvironment("STORM_SHRINK_SECONDS", 120), replay);
             QString report = u"seed %1: %2 events after %3 replays show it:\n"_s.arg(seed)
                                  .arg(shortest.events.size())
                                  .arg(shortest.replays);
