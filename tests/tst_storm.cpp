@@ -80,60 +80,52 @@ bool chance(Random &random, int percent)
     return below(random, 100) < percent;
 }
 
+template<typename List> auto pick(Random &random, const List &list)
+{
+    return list[std::size_t(below(random, int(list.size())))];
+}
+
+QString inRange(Random &random, char16_t first, int count)
+{
+    return QString(QChar(char16_t(first + below(random, count))));
+}
+
 enum class Pool { Typed, Committed, Pasted };
 
 QString character(Random &random, Pool pool)
 {
     const int roll = below(random, 100);
-    auto astral = [&] { return QString::fromUcs4(&Astral[std::size_t(below(random, int(Astral.size())))], 1); };
-    if (pool == Pool::Pasted) {
-        // Everything a hostile clipboard may hold.
-        if (roll < 5)
-            return QString(QChar(u'\n'));
-        if (roll < 7)
-            return QString(QChar(u'\r'));
-        if (roll < 10)
-            return QString(QChar(u'\0'));
-        if (roll < 13)
-            return QString(QChar(char16_t(0xD800 + below(random, 0x400)))); // a lone high half
-        if (roll < 16)
-            return QString(QChar(char16_t(0xDC00 + below(random, 0x400)))); // a lone low half
-        if (roll < 20)
-            return QString(QChar(Bidi[std::size_t(below(random, int(Bidi.size())))]));
-        if (roll < 22)
-            return QString(QChar(char16_t(below(random, 2) ? 0xFEFF : 0xFFFF)));
-        if (roll < 30)
-            return astral();
-        if (roll < 35)
-            return QString(QChar(Marks[std::size_t(below(random, int(Marks.size())))]));
-        if (roll < 60)
-            return QString(QChar(char16_t(0x3041 + below(random, 0x53))));
-        return QString(QChar(char16_t(0x20 + below(random, 0x5F))));
+    const auto astral = [&] {
+        const char32_t c = pick(random, Astral);
+        return QString::fromUcs4(&c, 1);
+    };
+    if (pool == Pool::Pasted) { // everything a hostile clipboard may hold, lone halves of pairs included
+        return roll < 5 ? u"\n"_s
+            : roll < 7  ? u"\r"_s
+            : roll < 10 ? QString(QChar(u'\0'))
+            : roll < 13 ? inRange(random, 0xD800, 0x400)
+            : roll < 16 ? inRange(random, 0xDC00, 0x400)
+            : roll < 20 ? QString(QChar(pick(random, Bidi)))
+            : roll < 22 ? QString(QChar(char16_t(below(random, 2) ? 0xFEFF : 0xFFFF)))
+            : roll < 30 ? astral()
+            : roll < 35 ? QString(QChar(pick(random, Marks)))
+            : roll < 60 ? inRange(random, 0x3041, 0x53)
+                        : inRange(random, 0x20, 0x5F);
     }
-    if (pool == Pool::Committed) {
-        if (roll < 40)
-            return QString(QChar(char16_t(0x3041 + below(random, 0x53)))); // hiragana
-        if (roll < 50)
-            return QString(QChar(char16_t(0x30A1 + below(random, 0x56)))); // katakana
-        if (roll < 70)
-            return QString(QChar(Kanji[std::size_t(below(random, int(Kanji.size())))]));
-        if (roll < 85)
-            return astral();
-        if (roll < 95)
-            return QString(QChar(Marks[std::size_t(below(random, int(Marks.size())))]));
-        return QString(QChar(Bidi[std::size_t(below(random, int(Bidi.size())))]));
+    if (pool == Pool::Committed) { // what an input method may commit
+        return roll < 40 ? inRange(random, 0x3041, 0x53)
+            : roll < 50  ? inRange(random, 0x30A1, 0x56)
+            : roll < 70  ? QString(QChar(pick(random, Kanji)))
+            : roll < 85  ? astral()
+            : roll < 95  ? QString(QChar(pick(random, Marks)))
+                         : QString(QChar(pick(random, Bidi)));
     }
-    if (roll < 50)
-        return QString(QChar(char16_t(0x20 + below(random, 0x5F)))); // printable ASCII
-    if (roll < 70)
-        return QString(QChar(char16_t(0x3041 + below(random, 0x53))));
-    if (roll < 80)
-        return QString(QChar(Kanji[std::size_t(below(random, int(Kanji.size())))]));
-    if (roll < 90)
-        return astral();
-    if (roll < 95)
-        return QString(QChar(Marks[std::size_t(below(random, int(Marks.size())))]));
-    return QString(QChar(Bidi[std::size_t(below(random, int(Bidi.size())))]));
+    return roll < 50 ? inRange(random, 0x20, 0x5F) // printable ASCII
+        : roll < 70  ? inRange(random, 0x3041, 0x53)
+        : roll < 80  ? QString(QChar(pick(random, Kanji)))
+        : roll < 90  ? astral()
+        : roll < 95  ? QString(QChar(pick(random, Marks)))
+                     : QString(QChar(pick(random, Bidi)));
 }
 
 QString characters(quint64 seed, Pool pool, int count)
@@ -145,29 +137,24 @@ QString characters(quint64 seed, Pool pool, int count)
     return text;
 }
 
-// The text an event carries, drawn again from its seed whenever the event runs.
+// The text an event carries, drawn again from its seed whenever the event runs, unless written out by hand.
 QString typedText(const Event &event)
 {
-    if (!event.text.isNull())
-        return event.text;
-    return characters(event.content, Pool::Typed, 1);
+    return event.text.isNull() ? characters(event.content, Pool::Typed, 1) : event.text;
 }
 
 QString committedText(const Event &event)
 {
-    if (!event.text.isNull())
-        return event.text;
-    return characters(event.content, Pool::Committed, 1 + int(event.content >> 59) % 20);
+    return event.text.isNull() ? characters(event.content, Pool::Committed, 1 + int(event.content >> 59) % 20)
+                               : event.text;
 }
 
 QString pastedText(const Event &event)
 {
-    if (!event.text.isNull())
-        return event.text;
     // Mostly short, sometimes far beyond anything the field can hold.
     const int sizes[] = { 20, 200, 10000 };
     const int count = int((event.content >> 32) % quint64(sizes[(event.content >> 8) % 3] + 1));
-    return characters(event.content, Pool::Pasted, count).left(10000);
+    return event.text.isNull() ? characters(event.content, Pool::Pasted, count).left(10000) : event.text;
 }
 
 QString visible(const QString &text, int most = 40)
@@ -355,13 +342,11 @@ Storm::Storm(Harness &harness)
 const std::vector<QWidget *> &Storm::controls(Window which)
 {
     std::vector<QWidget *> &found = m_controls[which];
-    if (found.empty()) {
-        if (QWidget *w = window(which)) {
-            for (QWidget *child : w->findChildren<QWidget *>()) {
-                if (qobject_cast<ui::Button *>(child) || qobject_cast<ui::TextBox *>(child)
-                    || qobject_cast<ui::Label *>(child) || qobject_cast<ui::Picture *>(child))
-                    found.push_back(child);
-            }
+    if (QWidget *w = window(which); found.empty() && w) {
+        for (QWidget *child : w->findChildren<QWidget *>()) {
+            if (qobject_cast<ui::Button *>(child) || qobject_cast<ui::TextBox *>(child)
+                || qobject_cast<ui::Label *>(child) || qobject_cast<ui::Picture *>(child))
+                found.push_back(child);
         }
     }
     return found;
@@ -386,7 +371,7 @@ Event Storm::draw(Random &random)
         if (m_model.visible[std::size_t(w)])
             shown.push_back(Window(w));
     }
-    const auto anyShown = [&] { return shown[std::size_t(below(random, int(shown.size())))]; };
+    const auto anyShown = [&] { return pick(random, shown); };
     const auto pointIn = [&](QWidget *w) { return QPoint(below(random, w->width()), below(random, w->height())); };
     ui::TextBox *field = h.field();
     const int x = below(random, field->width());
@@ -397,8 +382,7 @@ Event Storm::draw(Random &random)
     const int roll = below(random, 1000);
     if (roll < 300) {
         event.kind = Kind::Click;
-        const std::vector<QWidget *> &keys = buttons(Keyboard);
-        event.target = keys[std::size_t(below(random, int(keys.size())))]->objectName();
+        event.target = pick(random, buttons(Keyboard))->objectName();
     } else if (roll < 340) {
         // The editing commands more often than one key in 117, so the text does not stay full.
         event.kind = Kind::Click;
@@ -406,8 +390,7 @@ Event Storm::draw(Random &random)
     } else if (roll < 400) {
         event.kind = Kind::Click;
         event.window = anyShown();
-        const std::vector<QWidget *> &onIt = buttons(event.window);
-        event.target = onIt[std::size_t(below(random, int(onIt.size())))]->objectName();
+        event.target = pick(random, buttons(event.window))->objectName();
     } else if (roll < 440) {
         event.kind = Kind::ClickAt;
         event.window = anyShown();
@@ -427,7 +410,7 @@ Event Storm::draw(Random &random)
         if (chance(random, 50) || all.empty()) {
             event.from = pointIn(w);
         } else {
-            QWidget *control = all[std::size_t(below(random, int(all.size())))];
+            QWidget *control = pick(random, all);
             // Some controls reach a pixel past the window's edge.
             const QPoint at = control->mapTo(w, pointIn(control));
             event.from = QPoint(std::min(at.x(), w->width() - 1), std::min(at.y(), w->height() - 1));
@@ -474,11 +457,13 @@ void Storm::sendKey(QWidget *target, const Event &event)
 std::optional<QString> Storm::run(const Event &event)
 {
     ++m_figures.byKind[std::size_t(event.kind)];
-    QWidget *w = window(event.window);
-    if (!w || !w->isVisible()) {
+    const auto skip = [&] {
         ++m_figures.skipped;
         return check(event, nullptr);
-    }
+    };
+    QWidget *w = window(event.window);
+    if (!w || !w->isVisible())
+        return skip();
     const KeyboardModel::Before before { h.text(), h.vars() };
     m_model.startEvent();
     ui::TextBox *field = h.field();
@@ -488,10 +473,8 @@ std::optional<QString> Storm::run(const Event &event)
     switch (event.kind) {
     case Kind::Click:
         clicked = w->findChild<QWidget *>(event.target);
-        if (!clicked || !clicked->isVisible()) {
-            ++m_figures.skipped;
-            return check(event, nullptr);
-        }
+        if (!clicked || !clicked->isVisible())
+            return skip();
         m_model.click(clicked, before);
         QTest::mouseClick(clicked, Qt::LeftButton);
         break;
@@ -532,10 +515,8 @@ std::optional<QString> Storm::run(const Event &event)
         break;
     case Kind::KeyToFocus: {
         QWidget *focus = w->focusWidget();
-        if (!focus || !focus->isVisible()) {
-            ++m_figures.skipped;
-            return check(event, nullptr);
-        }
+        if (!focus || !focus->isVisible())
+            return skip();
         // Space or Enter on a button clicks it.
         const int key = Keys[std::size_t(event.key)].key;
         if ((key == Qt::Key_Space || key == Qt::Key_Return) && qobject_cast<ui::Button *>(focus)) {
@@ -717,49 +698,6 @@ int numberFromEnvironment(const char *name, int fallback)
     return ok && value > 0 ? value : fallback;
 }
 
-// Events written out by hand, for the sequences the storm has found.
-Event commit(const QString &text, int start = 0, int length = 0)
-{
-    return { .kind = Kind::Commit, .text = text, .start = start, .length = length };
-}
-
-Event typed(const QString &text)
-{
-    return { .kind = Kind::Type, .text = text };
-}
-
-Event click(const QString &name)
-{
-    return { .kind = Kind::Click, .target = name };
-}
-
-Event clickField(int position)
-{
-    return { .kind = Kind::ClickField, .position = position };
-}
-
-Event clickFieldAtPixel(int x)
-{
-    return { .kind = Kind::ClickField, .from = QPoint(x, 20) };
-}
-
-Event key(const char *name)
-{
-    const auto named
-        = std::find_if(Keys.begin(), Keys.end(), [&](const KeyDef &k) { return qstrcmp(k.name, name) == 0; });
-    return { .kind = Kind::Type, .key = int(named - Keys.begin()) };
-}
-
-Event preedit(const QString &text)
-{
-    return { .kind = Kind::Preedit, .text = text };
-}
-
-Event drag(int from, int to)
-{
-    return { .kind = Kind::DragField, .from = QPoint(from, 20), .to = QPoint(to, 20) };
-}
-
 using Events = std::vector<Event>;
 
 } // namespace
@@ -778,6 +716,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<Events>("events");
         QTest::addColumn<QString>("text");
+        const auto commit = [](const QString &text, int start = 0, int length = 0) {
+            return Event { .kind = Kind::Commit, .text = text, .start = start, .length = length };
+        };
+        const auto typed = [](const QString &text) { return Event { .kind = Kind::Type, .text = text }; };
+        const auto click = [](const QString &name) { return Event { .kind = Kind::Click, .target = name }; };
+        const auto clickField = [](int position) { return Event { .kind = Kind::ClickField, .position = position }; };
+        const auto clickFieldAtPixel = [](int x) { return Event { .kind = Kind::ClickField, .from = QPoint(x, 20) }; };
+        const auto key = [](const char *name) {
+            const auto named
+                = std::find_if(Keys.begin(), Keys.end(), [&](const KeyDef &k) { return qstrcmp(k.name, name) == 0; });
+            return Event { .kind = Kind::Type, .key = int(named - Keys.begin()) };
+        };
+        const auto preedit = [](const QString &text) { return Event { .kind = Kind::Preedit, .text = text }; };
+        const auto drag = [](int from, int to) {
+            return Event { .kind = Kind::DragField, .from = QPoint(from, 20), .to = QPoint(to, 20) };
+        };
         QTest::newRow("commit replacing past the end of a full field")
             << Events { commit(u"換ろね漢すピぺ\u202Eぎゃ"_s), commit(u"もすふの雪ぎヲ"_s), commit(u"X"_s, 3, 2) }
             << u"換ろね漢すピぺ\u202Eぎゃもすふの雪ぎ"_s;
