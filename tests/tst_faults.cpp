@@ -220,28 +220,23 @@ Plan keyHover(Harness &h, const QString &key)
     }();
     for (const QString &name : order)
         plan.steps.push_back({ Operation::SetColor, { { u"colour "_s + name, Rest.name() } } });
+    // The hover index of the key's group, m1 to m5, takes the key's index.
     const keyboard::KeyboardVariables &v = h.vars();
     const QString group = groupOf(key);
     const int index = key.mid(group.size() + 1).toInt();
-    QString ms = u"%1 %2 %3 %4 %5"_s;
-    const auto hoverIndices
-        = [&](int m1, int m2, int m3, int m4, int m5) { return ms.arg(m1).arg(m2).arg(m3).arg(m4).arg(m5); };
-    if (group == u"cmdMoji")
-        plan.steps.back().effects.push_back({ u"m"_s, hoverIndices(index, v.m2, v.m3, v.m4, v.m5) });
-    if (group == u"cmdMojiS")
-        plan.steps.back().effects.push_back({ u"m"_s, hoverIndices(v.m1, index, v.m3, v.m4, v.m5) });
-    if (group == u"cmdDaku")
-        plan.steps.back().effects.push_back({ u"m"_s, hoverIndices(v.m1, v.m2, index, v.m4, v.m5) });
-    if (group == u"cmdKazu")
-        plan.steps.back().effects.push_back({ u"m"_s, hoverIndices(v.m1, v.m2, v.m3, index, v.m5) });
-    if (group == u"cmdKigo")
-        plan.steps.back().effects.push_back({ u"m"_s, hoverIndices(v.m1, v.m2, v.m3, v.m4, index) });
+    std::array<int, 5> m { v.m1, v.m2, v.m3, v.m4, v.m5 };
+    const auto indices = [&] { return u"%1 %2 %3 %4 %5"_s.arg(m[0]).arg(m[1]).arg(m[2]).arg(m[3]).arg(m[4]); };
+    const std::array<QString, 5> groups { u"cmdMoji"_s, u"cmdMojiS"_s, u"cmdDaku"_s, u"cmdKazu"_s, u"cmdKigo"_s };
+    if (const auto it = std::find(groups.begin(), groups.end(), group); it != groups.end()) {
+        m[std::size_t(it - groups.begin())] = index;
+        plan.steps.back().effects.push_back({ u"m"_s, indices() });
+    }
     plan.steps.push_back({ Operation::SetColor, { { u"colour "_s + key, (key == u"cmdEND" ? Red : Hover).name() } } });
     if (group == u"cmdDaku") {
         // The kana the mark voices lights up too.
-        const int kana = voicedKana(index);
-        plan.steps.back().effects.push_back({ u"m"_s, hoverIndices(kana, v.m2, index, v.m4, v.m5) });
-        plan.steps.push_back({ Operation::SetColor, { { u"colour cmdMoji_%1"_s.arg(kana), Hover.name() } } });
+        m[0] = voicedKana(index);
+        plan.steps.back().effects.push_back({ u"m"_s, indices() });
+        plan.steps.push_back({ Operation::SetColor, { { u"colour cmdMoji_%1"_s.arg(m[0]), Hover.name() } } });
     }
     return plan;
 }
@@ -310,6 +305,25 @@ void settle(Harness &h, bool createAll = true)
     QCoreApplication::processEvents();
 }
 
+// A preparation: settle, then あ clicked `count` times.
+std::function<void(Harness &)> settled(int count = 0, bool createAll = true)
+{
+    return [=](Harness &h) {
+        settle(h, createAll);
+        h.fill(count);
+    };
+}
+
+// settled, then x typed on the physical keyboard at the end.
+std::function<void(Harness &)> typedAfter(int count)
+{
+    return [count](Harness &h) {
+        settled(count)(h);
+        h.field()->end(false);
+        h.type(u"x"_s);
+    };
+}
+
 QWidget *pageControl(Harness &h, int n, const QString &name)
 {
     return child(h.page(n), name);
@@ -356,41 +370,17 @@ void addRows()
         h.fill(3);
         h.clickFieldAt(1);
     });
-    row("small kana at the limit, notice exists") << clickKey(u"cmdMojiS_0"_s, [](Harness &h) {
-        settle(h);
-        h.fill(15);
-    });
-    row("symbol key at the limit, notice created now") << clickKey(
-        u"cmdKigo_3"_s,
-        [](Harness &h) {
-            settle(h, false);
-            h.fill(15);
-        },
-        true);
+    row("small kana at the limit, notice exists") << clickKey(u"cmdMojiS_0"_s, settled(15));
+    row("symbol key at the limit, notice created now") << clickKey(u"cmdKigo_3"_s, settled(15, false), true);
     row("digit key after typing: the mark selects") << clickKey(u"cmdKazu_5"_s, [](Harness &h) {
         settle(h);
         h.type(u"ab"_s);
     });
-    row("voiced key") << clickKey(u"cmdDaku_0"_s, [](Harness &h) {
-        settle(h);
-        h.fill(2);
-    });
-    row("space key") << clickKey(u"cmdSpce"_s, [](Harness &h) { settle(h); });
-    row("face mark") << clickKey(u"cmdEmoji3"_s, [](Harness &h) {
-        settle(h);
-        h.fill(2);
-    });
-    row("face mark past the limit") << clickKey(u"cmdEmoji1"_s, [](Harness &h) {
-        settle(h);
-        h.fill(9);
-    });
-    row("face mark past the limit, notice created now") << clickKey(
-        u"cmdEmoji2"_s,
-        [](Harness &h) {
-            settle(h, false);
-            h.fill(12);
-        },
-        true);
+    row("voiced key") << clickKey(u"cmdDaku_0"_s, settled(2));
+    row("space key") << clickKey(u"cmdSpce"_s, settled());
+    row("face mark") << clickKey(u"cmdEmoji3"_s, settled(2));
+    row("face mark past the limit") << clickKey(u"cmdEmoji1"_s, settled(9));
+    row("face mark past the limit, notice created now") << clickKey(u"cmdEmoji2"_s, settled(12, false), true);
 
     // Editing commands.
     const auto deletion = [](Harness &h, const Snapshot &created) {
@@ -422,21 +412,12 @@ void addRows()
     };
     const auto clickClr = [](Harness &h) { h.click(u"cmdClr"_s); };
     row("delete inside the text, notice shown") << Case { [](Harness &h) {
-                                                             settle(h);
-                                                             h.fill(14);
-                                                             h.field()->end(false);
-                                                             h.type(u"x"_s);
+                                                             typedAfter(14)(h);
                                                              h.explanation().showNotice();
                                                              h.clickFieldAt(3);
                                                          },
         deletion, clickClr };
-    row("delete from 16 typed characters") << Case { [](Harness &h) {
-                                                        settle(h);
-                                                        h.fill(15);
-                                                        h.field()->end(false);
-                                                        h.type(u"x"_s);
-                                                    },
-        deletion, clickClr };
+    row("delete from 16 typed characters") << Case { typedAfter(15), deletion, clickClr };
     row("delete from an empty text, notice created now") << Case { [](Harness &h) {
                                                                       settle(h, false);
                                                                       h.type(u"ab"_s);
@@ -470,16 +451,8 @@ void addRows()
         return plan;
     };
     const auto clickCopy = [](Harness &h) { h.click(u"cmdCopy"_s); };
-    row("copy") << Case { [](Harness &h) {
-                             settle(h);
-                             h.fill(3);
-                         },
-        copy, clickCopy };
-    row("copy, page 3 created now") << Case { [](Harness &h) {
-                                                 settle(h, false);
-                                                 h.fill(3);
-                                             },
-        copy, clickCopy, true };
+    row("copy") << Case { settled(3), copy, clickCopy };
+    row("copy, page 3 created now") << Case { settled(3, false), copy, clickCopy, true };
     const auto explain = [](Harness &h, const Snapshot &created) {
         Plan plan { u"cmdBun_Click"_s, clickOnKey(h, u"cmdBun"_s), {} };
         if (!h.explanation().pageIfCreated(2))
@@ -487,9 +460,9 @@ void addRows()
         plan.steps.push_back({ Operation::ShowWindow, { { u"window FrmBun3b"_s, u"visible"_s } } });
         return plan;
     };
-    row("explanation") << Case { [](Harness &h) { settle(h); }, explain, [](Harness &h) { h.click(u"cmdBun"_s); } };
-    row("explanation, page 2 created now")
-        << Case { [](Harness &h) { settle(h, false); }, explain, [](Harness &h) { h.click(u"cmdBun"_s); }, true };
+    const auto clickBun = [](Harness &h) { h.click(u"cmdBun"_s); };
+    row("explanation") << Case { settled(), explain, clickBun };
+    row("explanation, page 2 created now") << Case { settled(0, false), explain, clickBun, true };
 
     // Hover highlighting on the keyboard: one key of each group and every command.
     for (const char *key : { "cmdMoji_7", "cmdMojiS_3", "cmdDaku_16", "cmdKazu_9", "cmdKigo_12", "cmdBun", "cmdEmoji1",
@@ -539,7 +512,7 @@ void addRows()
                        [n, button](Harness &h) { h.moveOnto(pageControl(h, n, button)); } };
         }
     }
-    row("page 1 next, page 2 created now") << Case { [](Harness &h) { settle(h, false); },
+    row("page 1 next, page 2 created now") << Case { settled(0, false),
         [](Harness &h, const Snapshot &created) { return navigation(h, 1, u'N', created); },
         [](Harness &h) { QTest::mouseClick(pageControl(h, 1, u"CmdBun1N"_s), Qt::LeftButton); }, true };
     const auto resetOnly = [](int n, const QString &control, bool click) {
@@ -562,12 +535,9 @@ void addRows()
             n == 1 };
     };
     row("click on page 1's first picture") << resetOnly(1, u"ImgBun1a_0"_s, true);
-    row("pointer onto ImgBun2a") << resetOnly(2, u"ImgBun2a"_s, false);
-    row("pointer onto ImgBun2b") << resetOnly(2, u"ImgBun2b"_s, false);
-    row("pointer onto lblBun2a") << resetOnly(2, u"lblBun2a"_s, false);
-    row("pointer onto lblBun2b") << resetOnly(2, u"lblBun2b"_s, false);
-    row("pointer onto ImgBun3") << resetOnly(3, u"ImgBun3"_s, false);
-    row("pointer onto lblBun3b") << resetOnly(3, u"lblBun3b"_s, false);
+    for (const char *control : { "ImgBun2a", "ImgBun2b", "lblBun2a", "lblBun2b", "ImgBun3", "lblBun3b" })
+        row(qPrintable(u"pointer onto "_s + QLatin1String(control)))
+            << resetOnly(control[6] - '0', QLatin1String(control), false);
     row("pointer onto page 1's second picture") << Case { [](Harness &h) {
                                                              settle(h);
                                                              h.moveOnto(&h.page(1), QPoint(2, 2));
@@ -593,10 +563,7 @@ void addRows()
                     { Operation::SetPicture, { { u"picture ImgBun1b_1"_s, u"shown at 420,10"_s } } } } };
         },
         [](Harness &h) { h.moveOnto(&h.page(1), QPoint(2, 2)); }, true };
-    row("the notice's close button") << Case { [](Harness &h) {
-                                                  settle(h);
-                                                  h.fill(16);
-                                              },
+    row("the notice's close button") << Case { settled(16),
         [](Harness &, const Snapshot &) {
             return Plan { u"CmdBun4E_Click"_s, { { u"focus FrmBun3d"_s, u"CmdBun4E"_s } },
                 { { Operation::HideWindow, { { u"window FrmBun3d"_s, u"hidden"_s } } } } };
@@ -646,17 +613,23 @@ private Q_SLOTS:
         sweep.trigger(*h);
         const Snapshot created = snapshot(*h);
 
-        // A clean run performs exactly the planned steps, with all their effects.
-        if (sweep.fresh)
-            h = std::make_unique<Harness>();
         // Every run starts with the keyboard the active window, as after start-up: which window is active decides
         // whether the field gives up its selection when a key takes the focus.
-        sweep.prepare(*h);
-        QCoreApplication::processEvents();
-        h->activateKeyboard();
-        Snapshot before = snapshot(*h);
-        Plan plan = sweep.plan(*h, created);
-        g_reports.clear();
+        Snapshot before;
+        Plan plan;
+        const auto start = [&] {
+            if (sweep.fresh)
+                h = std::make_unique<Harness>();
+            sweep.prepare(*h);
+            QCoreApplication::processEvents();
+            h->activateKeyboard();
+            before = snapshot(*h);
+            plan = sweep.plan(*h, created);
+            g_reports.clear();
+        };
+
+        // A clean run performs exactly the planned steps, with all their effects.
+        start();
         const int checkedBefore = ui::FaultHook::operationsChecked();
         sweep.trigger(*h);
         const int steps = ui::FaultHook::operationsChecked() - checkedBefore;
@@ -666,19 +639,12 @@ private Q_SLOTS:
         QVERIFY2(cleanDifferences.isEmpty(), qPrintable(u"clean run:"_s + cleanDifferences));
 
         for (int k = 0; k < steps; ++k) {
-            if (sweep.fresh)
-                h = std::make_unique<Harness>();
-            sweep.prepare(*h);
-            QCoreApplication::processEvents();
-            h->activateKeyboard();
-            before = snapshot(*h);
-            plan = sweep.plan(*h, created);
+            start();
             const Step &refused = plan.steps[std::size_t(k)];
             const QString where = u"%1, step %2 of %3 (%4)"_s.arg(plan.handler)
                                       .arg(k + 1)
                                       .arg(steps)
                                       .arg(QLatin1String(ui::operationName(refused.operation)));
-            g_reports.clear();
             const int reported = ui::failuresReported();
             const int checked = ui::FaultHook::operationsChecked();
             ui::FaultHook::armAny(k);
