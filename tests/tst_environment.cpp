@@ -20,7 +20,6 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QProcess>
 #include <QSignalSpy>
@@ -171,9 +170,10 @@ Run runSelf(const QString &scenario, QProcessEnvironment environment = QProcessE
     return run(xvfb, { u"-a"_s, u"-s"_s, u"-screen 0 1280x1024x24"_s, self, u"--child"_s, scenario }, environment);
 }
 
+// The program as built beside this test, unless GOJUON_PROGRAM names another.
 QString program()
 {
-    return qEnvironmentVariable("GOJUON_PROGRAM");
+    return qEnvironmentVariable("GOJUON_PROGRAM", QStringLiteral(GOJUON_PROGRAM_BUILT));
 }
 
 // An X display number that no local server has taken (no socket, no lock); the one after that with `skip`.
@@ -338,8 +338,6 @@ private Q_SLOTS:
     {
         QFETCH(QString, platform);
         QFETCH(QString, display);
-        if (program().isEmpty())
-            QSKIP("GOJUON_PROGRAM does not name the program");
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(u"DISPLAY"_s);
         environment.remove(u"WAYLAND_DISPLAY"_s);
@@ -391,9 +389,7 @@ private Q_SLOTS:
         QVERIFY(!g_messages.filter(u"the image ImgBun1a.jpg could not be read"_s).isEmpty());
         QCOMPARE(h.keyboard().cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(h.field()->cursor().shape(), Qt::ArrowCursor);
-        h.click(u"cmdMoji_0"_s);
-        h.click(u"cmdBun"_s);
-        h.click(u"cmdCopy"_s);
+        h.click({ "cmdMoji_0", "cmdBun", "cmdCopy" });
         QCOMPARE(h.text(), u"あ"_s);
         QVERIFY(h.explanation().page(3).isVisible());
         QCOMPARE(ui::failuresReported(), 0);
@@ -454,33 +450,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("err");
         const QString usage = u"Usage: gojuon-keyboard [OPTION]...\n"_s;
         const QString version = u"gojuon-keyboard " GOJUON_VERSION "\n"_s;
-        const QString hint = u"\nTry 'gojuon-keyboard --help' for more information.\n"_s;
-        QTest::newRow("--help") << QStringList { u"--help"_s } << 0 << usage << QString();
-        QTest::newRow("-h") << QStringList { u"-h"_s } << 0 << usage << QString();
-        QTest::newRow("--version") << QStringList { u"--version"_s } << 0 << version << QString();
-        QTest::newRow("-v") << QStringList { u"-v"_s } << 0 << version << QString();
-        QTest::newRow("-v after a Qt option")
-            << QStringList { u"-style"_s, u"fusion"_s, u"-v"_s } << 0 << version << QString();
-        QTest::newRow("unknown option") << QStringList { u"--bogus"_s } << 2 << QString()
-                                        << u"gojuon-keyboard: unknown option '--bogus'"_s + hint;
-        QTest::newRow("unknown before --help") << QStringList { u"-x"_s, u"--help"_s } << 2 << QString()
-                                               << u"gojuon-keyboard: unknown option '-x'"_s + hint;
-        QTest::newRow("positional argument")
-            << QStringList { u"notes.txt"_s } << 2 << QString()
-            << u"gojuon-keyboard: unexpected argument 'notes.txt': the keyboard takes no files or text"_s + hint;
-        QTest::newRow("after --") << QStringList { u"--"_s, u"-v"_s } << 2 << QString()
-                                  << u"gojuon-keyboard: unexpected argument '-v': the keyboard takes no files or text"_s
-                + hint;
-        QTest::newRow("Qt option without its value") << QStringList { u"-platform"_s } << 2 << QString()
-                                                     << u"gojuon-keyboard: option '-platform' needs a value"_s + hint;
-        QTest::newRow("-platform offscreen")
-            << QStringList { u"-platform"_s, u"offscreen"_s } << -1 << QString() << QString();
-        QTest::newRow("Qt's flags and joined values")
-            << QStringList { u"--platform"_s, u"offscreen"_s, u"-reverse"_s, u"-style=fusion"_s, u"-widgetcount"_s }
-            << -1 << QString() << QString();
-        QTest::newRow("Qt's options with values") << QStringList { u"-platform"_s, u"offscreen"_s, u"-qwindowtitle"_s,
-            u"--help"_s, u"-stylesheet"_s, u"/dev/null"_s, u"-qwindowgeometry"_s, u"+10+10"_s }
-                                                  << -1 << QString() << QString();
+        // The arguments are written with spaces between them.
+        const auto row
+            = [](const char *name, const QString &arguments, int status, const QString &out = {},
+                  const QString &err = {}) { QTest::newRow(name) << arguments.split(u' ') << status << out << err; };
+        const auto refused = [&row](const char *name, const QString &arguments, const QString &why) {
+            row(name, arguments, 2, {},
+                u"gojuon-keyboard: "_s + why + u"\nTry 'gojuon-keyboard --help' for more information.\n"_s);
+        };
+        row("--help", u"--help"_s, 0, usage);
+        row("-h", u"-h"_s, 0, usage);
+        row("--version", u"--version"_s, 0, version);
+        row("-v", u"-v"_s, 0, version);
+        row("-v after a Qt option", u"-style fusion -v"_s, 0, version);
+        refused("unknown option", u"--bogus"_s, u"unknown option '--bogus'"_s);
+        refused("unknown before --help", u"-x --help"_s, u"unknown option '-x'"_s);
+        refused("positional argument", u"notes.txt"_s,
+            u"unexpected argument 'notes.txt': the keyboard takes no files or text"_s);
+        refused("after --", u"-- -v"_s, u"unexpected argument '-v': the keyboard takes no files or text"_s);
+        refused("Qt option without its value", u"-platform"_s, u"option '-platform' needs a value"_s);
+        row("-platform offscreen", u"-platform offscreen"_s, -1);
+        row("Qt's flags and joined values", u"--platform offscreen -reverse -style=fusion -widgetcount"_s, -1);
+        row("Qt's options with values",
+            u"-platform offscreen -qwindowtitle --help -stylesheet /dev/null -qwindowgeometry +10+10"_s, -1);
     }
 
     void commandLine()
@@ -489,8 +481,6 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QString, out);
         QFETCH(QString, err);
-        if (program().isEmpty())
-            QSKIP("GOJUON_PROGRAM does not name the program");
         // No display at all: what ends at once must not need one; the rest open offscreen as their options say.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const QString &name : { u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s, u"XDG_RUNTIME_DIR"_s })
@@ -514,6 +504,7 @@ private Q_SLOTS:
             QVERIFY(stdoutText.contains(u"-h, --help"_s) && stdoutText.contains(u"-v, --version"_s));
     }
 
+#ifdef Q_OS_UNIX // the hand-over between starts, through a socket in the runtime directory
     void secondStartBringsTheKeyboardBack_data()
     {
         QTest::addColumn<QString>("state");
@@ -524,10 +515,7 @@ private Q_SLOTS:
 
     void secondStartBringsTheKeyboardBack()
     {
-#ifdef Q_OS_UNIX
         QFETCH(QString, state);
-        if (program().isEmpty())
-            QSKIP("GOJUON_PROGRAM does not name the program");
         RuntimeDirectory runtime;
         Harness h;
         ui::HandOver handOver(keyboard::ProgramName, laterStartsDesktop());
@@ -537,10 +525,7 @@ private Q_SLOTS:
         QCOMPARE(info.st_mode & 0777, 0600u);
         h.app().answerLaterStarts(handOver);
 
-        h.click(u"cmdBun"_s);
-        h.click(u"cmdMoji_0"_s);
-        h.click(u"cmdMoji_1"_s);
-        h.click(u"cmdMoji_2"_s);
+        h.click({ "cmdBun", "cmdMoji_0", "cmdMoji_1", "cmdMoji_2" });
         QCOMPARE(h.text(), u"あいう"_s);
         QCOMPARE(h.selected(), u"あいう"_s); // the kana clicked since the last conversion
         const auto pagesShown = [&h] {
@@ -584,9 +569,6 @@ private Q_SLOTS:
         QCOMPARE(h.field()->selectionStart(), selectionStart);
         QCOMPARE(h.selected(), selected);
         QCOMPARE(pagesShown(), pages);
-#else
-        QSKIP("no hand-over between starts on this platform");
-#endif
     }
 
     void foreignRequestsChangeNothing_data()
@@ -605,7 +587,6 @@ private Q_SLOTS:
 
     void foreignRequestsChangeNothing()
     {
-#ifdef Q_OS_UNIX
         QFETCH(QByteArray, bytes);
         QFETCH(bool, finished);
         RuntimeDirectory runtime;
@@ -613,8 +594,7 @@ private Q_SLOTS:
         ui::HandOver handOver(keyboard::ProgramName, ui::HandOver::desktopOf({}, {}));
         h.app().answerLaterStarts(handOver);
         QSignalSpy requests(&handOver, &ui::HandOver::activationRequested);
-        h.click(u"cmdMoji_0"_s);
-        h.click(u"cmdMoji_1"_s);
+        h.click({ "cmdMoji_0", "cmdMoji_1" });
         h.keyboard().hide();
 
         const std::optional<QByteArray> reply = exchange(handOver.socketPath(), bytes, finished);
@@ -628,15 +608,11 @@ private Q_SLOTS:
         QCOMPARE(exchange(handOver.socketPath(), "activate\n"_ba), std::optional("activated\n"_ba));
         QCOMPARE(requests.count(), 1);
         QVERIFY(h.keyboard().isVisible());
-#else
-        QSKIP("no hand-over between starts on this platform");
-#endif
     }
+#endif
 
     void laterStartElsewhereOpensItsOwn()
     {
-        if (program().isEmpty())
-            QSKIP("GOJUON_PROGRAM does not name the program");
         RuntimeDirectory runtime;
         Harness h;
         ui::HandOver handOver(keyboard::ProgramName, laterStartsDesktop());
@@ -666,8 +642,6 @@ private Q_SLOTS:
     void withoutRuntimeDirectoryRunsAlone()
     {
         QFETCH(QString, directory);
-        if (program().isEmpty())
-            QSKIP("GOJUON_PROGRAM does not name the program");
         QTemporaryDir folder;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(u"XDG_RUNTIME_DIR"_s);
@@ -686,9 +660,9 @@ private Q_SLOTS:
         QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), QStringList());
     }
 
+#ifdef Q_OS_UNIX
     void startHeldAtTheLockRunsAlone()
     {
-#ifdef Q_OS_UNIX
         // Another start holds the lock and does not let go (stopped in a debugger, say): this one waits a while,
         // then runs on its own rather than take the socket under the other's hands or wait for ever.
         RuntimeDirectory runtime;
@@ -700,16 +674,10 @@ private Q_SLOTS:
         QVERIFY(!later.handedOver());
         QCOMPARE(later.socketPath(), QString());
         QCOMPARE(QDir(runtime.path()).entryList(QDir::System | QDir::Files), QStringList { u"gojuon-keyboard.lock"_s });
-#else
-        QSKIP("no hand-over between starts on this platform");
-#endif
     }
 
     void startsAtOnceLeaveOneKeyboard()
     {
-        if (program().isEmpty())
-            QSKIP("GOJUON_PROGRAM does not name the program");
-#ifdef Q_OS_UNIX
         RuntimeDirectory runtime;
         // The hardest case: a socket left by a crashed program, to be taken over, and the starts held at the lock
         // until all have come.
@@ -738,10 +706,8 @@ private Q_SLOTS:
             else
                 end(start);
         }
-#else
-        QSKIP("no hand-over between starts on this platform");
-#endif
     }
+#endif
 
     void programmingErrorEndsLoudly_data()
     {
