@@ -45,16 +45,6 @@ ui::Form *Harness::windowIfCreated(int which)
     return which == Notice ? explanation().noticeIfCreated() : explanation().pageIfCreated(which);
 }
 
-ui::TextBox *Harness::field()
-{
-    return keyboard().findChild<ui::TextBox *>(QStringLiteral("Txt1"));
-}
-
-ui::Button *Harness::key(const QString &objectName)
-{
-    return child<ui::Button>(keyboard(), objectName);
-}
-
 void Harness::click(const QString &objectName)
 {
     QTest::mouseClick(key(objectName), Qt::LeftButton);
@@ -110,16 +100,6 @@ void Harness::moveOnto(QWidget *control, QPoint at)
     // does not take it passes it on to what lies behind.
     QWidget &window = *control->window();
     moveTo(window, control->mapTo(&window, at.isNull() ? control->rect().center() : at));
-}
-
-QString Harness::text()
-{
-    return field()->text();
-}
-
-QString Harness::selected()
-{
-    return field()->selectedText();
 }
 
 bool Harness::noticeVisible()

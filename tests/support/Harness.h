@@ -46,8 +46,8 @@ public:
     // Makes the keyboard the active window, as it is after start-up.
     void activateKeyboard();
 
-    ui::TextBox *field();
-    ui::Button *key(const QString &objectName);
+    ui::TextBox *field() { return keyboard().findChild<ui::TextBox *>(QStringLiteral("Txt1")); }
+    ui::Button *key(const QString &objectName) { return child<ui::Button>(keyboard(), objectName); }
     // Clicks the key as a user does: press and release with the left button in its middle.
     void click(const QString &objectName);
     // Clicks each key in turn.
@@ -64,8 +64,8 @@ public:
     // Onto a control: at its middle, or at `at` in its own coordinates.
     void moveOnto(QWidget *control, QPoint at = {});
     // The text field's content.
-    QString text();
-    QString selected();
+    QString text() { return field()->text(); }
+    QString selected() { return field()->selectedText(); }
     bool noticeVisible();
 
 private:

@@ -6,6 +6,7 @@
 #include "ui/Desktop.h"
 
 #include <QStringList>
+#include <utility>
 
 class TestDesktop final : public ui::Desktop {
 public:
@@ -18,8 +19,19 @@ public:
     bool dropNextClipboardText = false;
 
 protected:
-    void doClearClipboard() override;
-    bool doSetClipboardText(const QString &text) override;
+    void doClearClipboard() override
+    {
+        clipboardCalls << QStringLiteral("clear");
+        clipboard.clear();
+    }
+    bool doSetClipboardText(const QString &text) override
+    {
+        clipboardCalls << QStringLiteral("set:") + text;
+        if (std::exchange(dropNextClipboardText, false))
+            return false;
+        clipboard = text;
+        return true;
+    }
     void doBeep() override { ++beeps; }
     void doEndApplication() override { ++ends; }
 };
