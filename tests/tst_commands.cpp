@@ -91,8 +91,7 @@ private Q_SLOTS:
     void deleteHidesTheNoticeOnlyFromFifteenOrLess()
     {
         Harness h;
-        for (int i = 0; i < 16; ++i)
-            h.click(u"cmdMoji_0"_s);
+        h.fill(16);
         QVERIFY(h.noticeVisible());
         h.click(u"cmdClr"_s);
         QCOMPARE(h.text().size(), 14);
@@ -136,9 +135,7 @@ private Q_SLOTS:
         Harness h;
         aiu(h);
         h.clickFieldAt(3);
-        h.click(u"cmdClrall"_s);
-        h.click(u"cmdEmoji1"_s);
-        h.click(u"cmdMoji_5"_s);
+        h.click({ "cmdClrall", "cmdEmoji1", "cmdMoji_5" });
         QCOMPARE(h.text(), u"\uFF3C(^かo^)\uFF0F"_s);
         QCOMPARE(h.vars().Aru, 0);
         QCOMPARE(h.selected(), h.text()); // the mark is 0 after clearing: everything is selected
@@ -162,8 +159,7 @@ private Q_SLOTS:
         h.click(u"cmdCopy"_s);
         QCOMPARE(h.desktop.clipboardCalls, QStringList({ u"clear"_s, u"set:"_s }));
         QVERIFY(h.explanation().page(3).isVisible());
-        h.click(u"cmdMoji_0"_s);
-        h.click(u"cmdCopy"_s);
+        h.click({ "cmdMoji_0", "cmdCopy" });
         QVERIFY(h.explanation().page(3).isVisible());
         QCOMPARE(h.desktop.clipboard, u"あ"_s);
     }
@@ -265,8 +261,7 @@ private Q_SLOTS:
     void endClosesEveryWindow()
     {
         Harness h;
-        h.click(u"cmdBun"_s);
-        h.click(u"cmdEND"_s);
+        h.click({ "cmdBun", "cmdEND" });
         QCOMPARE(h.desktop.ends, 1);
         QVERIFY(!h.keyboard().isVisible());
     }
@@ -275,8 +270,7 @@ private Q_SLOTS:
     {
         // The desktop's own quit (a session ending) closes every window; no page may veto it.
         Harness h;
-        h.click(u"cmdBun"_s);
-        h.click(u"cmdCopy"_s);
+        h.click({ "cmdBun", "cmdCopy" });
         QObject guard;
         QTimer::singleShot(0, &guard, [] { QCoreApplication::quit(); });
         QTimer::singleShot(5000, &guard, [] { QCoreApplication::exit(1); });

@@ -54,6 +54,12 @@ void showOnly(Harness &h, const QString &pages)
     }
 }
 
+// The page of a control: lblBun2a, CmdBun2N and ImgBun2a are on page 2.
+int pageOf(const QString &name)
+{
+    return name.at(6).digitValue();
+}
+
 // One row for each page, numbered n.
 void rowPerPage()
 {
@@ -401,33 +407,31 @@ private Q_SLOTS:
     // Every text to the code point, as written in the page definitions.
     void texts_data()
     {
-        QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
         // clang-format off
-        QTest::newRow("lblBun1a") << u"FrmBun3a"_s << u"lblBun1a"_s << u"マウスを動かせて赤丸を文字ボタンに合わせ　（白くなる）、クリックして下さい。　　＝＝＝＝⇒"_s;
-        QTest::newRow("lblBun1b") << u"FrmBun3a"_s << u"lblBun1b"_s << u"★(半)濁音・（「ば」など）は文字右の、[○][〃]をクリック。"_s;
-        QTest::newRow("lblBun1c") << u"FrmBun3a"_s << u"lblBun1c"_s << u"机の上の『本当のキーボード』の手前の方 [前候補/ 変換 (次候補)] を何度か押して、正しい文字が出たら [Enter] を押してください。"_s;
-        QTest::newRow("lblBun1d") << u"FrmBun3a"_s << u"lblBun1d"_s << u"（文字が白黒反転してなかったら次の説明を参照）"_s;
-        QTest::newRow("lblBun2a") << u"FrmBun3b"_s << u"lblBun2a"_s << u"変換したい文字の上をマウスでなぞって色を変えて下さい。"_s;
-        QTest::newRow("lblBun2b") << u"FrmBun3b"_s << u"lblBun2b"_s << u"（マウスの左を押しながらずらす）"_s;
-        QTest::newRow("lblBun2c") << u"FrmBun3b"_s << u"lblBun2c"_s << u"次に『本当のキーボード』の手前の方 [前候補/ 変換 (次候補)] を何度か押して、正しい文字が出たら [Enter] を押してください。"_s;
-        QTest::newRow("lblBun2d") << u"FrmBun3b"_s << u"lblBun2d"_s << u"[変換]　　[Enter]"_s;
-        QTest::newRow("lblBun3a") << u"FrmBun3c"_s << u"lblBun3a"_s << u"[コピー] をクリックして白枠内の文字をパソコンに覚えさせます。（覚えるのは”１行”だけです）"_s;
-        QTest::newRow("lblBun3b") << u"FrmBun3c"_s << u"lblBun3b"_s << u"メモ帳やメールなど、その文字を入れたい所をクリックすると､その個所か左上に縦棒が点滅します。"_s;
-        QTest::newRow("lblBun3c") << u"FrmBun3c"_s << u"lblBun3c"_s << u"次に、その上の方 [編集(E)] をクリックするとエプロンのようなものが出てきますから､ その中ほど [貼り付け(P)] をクリックして下さい。"_s;
-        QTest::newRow("Lbl1") << u"FrmBun3d"_s << u"Lbl1"_s << u"文字数が一杯です！"_s;
-        QTest::newRow("Lbl2") << u"FrmBun3d"_s << u"Lbl2"_s << u"全角（仮名）・半角（英数字）合わせて１５文字までです。顔文字は７～８文字使ってます。"_s;
+        QTest::newRow("lblBun1a") << u"lblBun1a"_s << u"マウスを動かせて赤丸を文字ボタンに合わせ　（白くなる）、クリックして下さい。　　＝＝＝＝⇒"_s;
+        QTest::newRow("lblBun1b") << u"lblBun1b"_s << u"★(半)濁音・（「ば」など）は文字右の、[○][〃]をクリック。"_s;
+        QTest::newRow("lblBun1c") << u"lblBun1c"_s << u"机の上の『本当のキーボード』の手前の方 [前候補/ 変換 (次候補)] を何度か押して、正しい文字が出たら [Enter] を押してください。"_s;
+        QTest::newRow("lblBun1d") << u"lblBun1d"_s << u"（文字が白黒反転してなかったら次の説明を参照）"_s;
+        QTest::newRow("lblBun2a") << u"lblBun2a"_s << u"変換したい文字の上をマウスでなぞって色を変えて下さい。"_s;
+        QTest::newRow("lblBun2b") << u"lblBun2b"_s << u"（マウスの左を押しながらずらす）"_s;
+        QTest::newRow("lblBun2c") << u"lblBun2c"_s << u"次に『本当のキーボード』の手前の方 [前候補/ 変換 (次候補)] を何度か押して、正しい文字が出たら [Enter] を押してください。"_s;
+        QTest::newRow("lblBun2d") << u"lblBun2d"_s << u"[変換]　　[Enter]"_s;
+        QTest::newRow("lblBun3a") << u"lblBun3a"_s << u"[コピー] をクリックして白枠内の文字をパソコンに覚えさせます。（覚えるのは”１行”だけです）"_s;
+        QTest::newRow("lblBun3b") << u"lblBun3b"_s << u"メモ帳やメールなど、その文字を入れたい所をクリックすると､その個所か左上に縦棒が点滅します。"_s;
+        QTest::newRow("lblBun3c") << u"lblBun3c"_s << u"次に、その上の方 [編集(E)] をクリックするとエプロンのようなものが出てきますから､ その中ほど [貼り付け(P)] をクリックして下さい。"_s;
+        QTest::newRow("Lbl1") << u"Lbl1"_s << u"文字数が一杯です！"_s;
+        QTest::newRow("Lbl2") << u"Lbl2"_s << u"全角（仮名）・半角（英数字）合わせて１５文字までです。顔文字は７～８文字使ってます。"_s;
         // clang-format on
     }
 
     void texts()
     {
-        QFETCH(QString, window);
         QFETCH(QString, name);
         QFETCH(QString, text);
         Harness h;
-        QWidget &w = h.window(window == u"FrmBun3d"_s ? Notice : window.back().unicode() - u'a' + 1);
+        QWidget &w = h.window(name.startsWith(u"Lbl") ? Notice : pageOf(name)); // Lbl1 and Lbl2 are the notice's
         const QString shown = child<ui::Label>(w, name)->text();
         const QList<uint> expected = text.toUcs4(), actual = shown.toUcs4();
         const auto hex = [](uint c) { return QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0')); };
@@ -460,8 +464,7 @@ private Q_SLOTS:
         QFETCH(QString, part);
         QFETCH(int, count);
         Harness h;
-        const int n = name.at(6).digitValue();
-        QCOMPARE(child<ui::Label>(h.page(n), name)->text().count(part), count);
+        QCOMPARE(child<ui::Label>(h.page(pageOf(name)), name)->text().count(part), count);
     }
 
     void labelsFromTheirDefinitions()
@@ -488,26 +491,24 @@ private Q_SLOTS:
 
     void fonts_data()
     {
-        QTest::addColumn<int>("n");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("pixels");
         QTest::addColumn<bool>("bold");
-        QTest::newRow("lblBun1a 10.8 pt bold") << 1 << u"lblBun1a"_s << 18 << true;
-        QTest::newRow("lblBun1b 10.2 pt") << 1 << u"lblBun1b"_s << 17 << false;
-        QTest::newRow("CmdBun1B in the fixed-pitch gothic") << 1 << u"CmdBun1B"_s << 20 << true;
-        QTest::newRow("lblBun2d takes the window font") << 2 << u"lblBun2d"_s << 20 << true;
-        QTest::newRow("CmdBun2N takes the window font") << 2 << u"CmdBun2N"_s << 20 << true;
-        QTest::newRow("lblBun3c 10.8 pt bold") << 3 << u"lblBun3c"_s << 18 << true;
+        QTest::newRow("lblBun1a 10.8 pt bold") << u"lblBun1a"_s << 18 << true;
+        QTest::newRow("lblBun1b 10.2 pt") << u"lblBun1b"_s << 17 << false;
+        QTest::newRow("CmdBun1B in the fixed-pitch gothic") << u"CmdBun1B"_s << 20 << true;
+        QTest::newRow("lblBun2d takes the window font") << u"lblBun2d"_s << 20 << true;
+        QTest::newRow("CmdBun2N takes the window font") << u"CmdBun2N"_s << 20 << true;
+        QTest::newRow("lblBun3c 10.8 pt bold") << u"lblBun3c"_s << 18 << true;
     }
 
     void fonts()
     {
-        QFETCH(int, n);
         QFETCH(QString, name);
         QFETCH(int, pixels);
         QFETCH(bool, bold);
         Harness h;
-        const QFont font = child(h.page(n), name)->font();
+        const QFont font = child(h.page(pageOf(name)), name)->font();
         QCOMPARE(font.pixelSize(), pixels);
         QCOMPARE(font.bold(), bold);
         const bool gothic = name == u"CmdBun1B"_s;
@@ -518,26 +519,25 @@ private Q_SLOTS:
 
     void pictures_data()
     {
-        QTest::addColumn<int>("n");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QString>("file");
-        QTest::newRow("ImgBun1a") << 1 << u"ImgBun1a_0"_s << QSize(170, 170) << u":/ImgBun1a.jpg"_s;
-        QTest::newRow("ImgBun1b") << 1 << u"ImgBun1b_1"_s << QSize(170, 170) << u":/ImgBun1b.jpg"_s;
-        QTest::newRow("ImgBun2a") << 2 << u"ImgBun2a"_s << QSize(142, 170) << u":/ImgBun2a.jpg"_s;
-        QTest::newRow("ImgBun2b") << 2 << u"ImgBun2b"_s << QSize(184, 156) << u":/ImgBun2b.gif"_s;
-        QTest::newRow("ImgBun3") << 3 << u"ImgBun3"_s << QSize(180, 150) << u":/ImgBun3.jpg"_s;
+        QTest::newRow("ImgBun1a") << u"ImgBun1a_0"_s << QSize(170, 170) << u":/ImgBun1a.jpg"_s;
+        QTest::newRow("ImgBun1b") << u"ImgBun1b_1"_s << QSize(170, 170) << u":/ImgBun1b.jpg"_s;
+        QTest::newRow("ImgBun2a") << u"ImgBun2a"_s << QSize(142, 170) << u":/ImgBun2a.jpg"_s;
+        QTest::newRow("ImgBun2b") << u"ImgBun2b"_s << QSize(184, 156) << u":/ImgBun2b.gif"_s;
+        QTest::newRow("ImgBun3") << u"ImgBun3"_s << QSize(180, 150) << u":/ImgBun3.jpg"_s;
     }
 
     void pictures()
     {
-        QFETCH(int, n);
         QFETCH(QString, name);
         QFETCH(QSize, size);
         QFETCH(QString, file);
         Harness h;
-        QCOMPARE(h.page(n).devicePixelRatioF(), 1.0);
-        const QPixmap &picture = child<ui::Picture>(h.page(n), name)->picture();
+        ui::Form &page = h.page(pageOf(name));
+        QCOMPARE(page.devicePixelRatioF(), 1.0);
+        const QPixmap &picture = child<ui::Picture>(page, name)->picture();
         QCOMPARE(picture.size(), size);
         QCOMPARE(picture.hasAlphaChannel(), name == u"ImgBun2b"_s);
         // At one device pixel to the pixel, the drawing made for it, not the fine one reduced.
@@ -552,13 +552,11 @@ private Q_SLOTS:
         const QImage image = h.page(1).grab().toImage();
         QCOMPARE(image.size(), QSize(608, 200));
         // Dark green outline on top and left, white just inside it, a heavier dark edge at the bottom and right.
-        QCOMPARE(image.pixelColor(300, 0), DarkGreen);
-        QCOMPARE(image.pixelColor(300, 2), QColor(255, 255, 255));
-        QCOMPARE(image.pixelColor(0, 100), DarkGreen);
-        QCOMPARE(image.pixelColor(2, 100), QColor(255, 255, 255));
-        QCOMPARE(image.pixelColor(300, 199), QColor(0, 64, 0));
-        QCOMPARE(image.pixelColor(607, 100), QColor(0, 64, 0));
-        QCOMPARE(image.pixelColor(300, 150), Green);
+        const QColor white(255, 255, 255), darker(0, 64, 0);
+        for (const auto &[at, colour] : { std::pair { QPoint(300, 0), DarkGreen }, { QPoint(300, 2), white },
+                 { QPoint(0, 100), DarkGreen }, { QPoint(2, 100), white }, { QPoint(300, 199), darker },
+                 { QPoint(607, 100), darker }, { QPoint(300, 150), Green } })
+            QCOMPARE(image.pixelColor(at), colour);
     }
 
     void screenshots()

@@ -6,7 +6,6 @@
 #include "explain/Pages.h"
 #include "ui/Platform.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -31,24 +30,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("typed");
-        const QString kana
-            = u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん、。"_s;
-        for (int i = 0; i < 48; ++i)
-            QTest::addRow("kana %d", i) << u"cmdMoji_%1"_s.arg(i) << QString(kana.at(i));
-        const QString small = u"ぁぃぅぇぉっゃゅょ"_s;
-        for (int i = 0; i < 9; ++i)
-            QTest::addRow("small %d", i) << u"cmdMojiS_%1"_s.arg(i) << QString(small.at(i));
-        const char16_t voiced[]
-            = { 0x304C, 0x304E, 0x3050, 0x3052, 0x3054, 0x3056, 0x3058, 0x305A, 0x305C, 0x305E, 0x3060, 0x3062, 0x3065,
-                  0x3067, 0x3069, 0x3070, 0x3073, 0x3076, 0x3079, 0x307C, 0x3071, 0x3074, 0x3077, 0x307A, 0x307D };
-        for (int i = 0; i < 25; ++i)
-            QTest::addRow("voiced %d", i) << u"cmdDaku_%1"_s.arg(i) << QString(QChar(voiced[i]));
-        for (int i = 0; i < 10; ++i)
-            QTest::addRow("digit %d", i) << u"cmdKazu_%1"_s.arg(i) << QString(QChar(0xFF10 + i));
-        const char16_t symbols[] = { 0x266A, 0x203B, 0x25CE, 0x25CF, 0x2606, 0x2605, 0x30FB, 0x2025, 0x30FC, 0xFF5E,
-            0xFF01, 0xFF1F, 0xFF08, 0xFF09, 0x300C, 0x300D };
-        for (int i = 0; i < 16; ++i)
-            QTest::addRow("symbol %d", i) << u"cmdKigo_%1"_s.arg(i) << QString(QChar(symbols[i]));
+        // Each group's keys, numbered from 0, and what they type.
+        const std::tuple<const char *, const char *, QString> groups[] {
+            { "kana", "cmdMoji",
+                u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん、。"_s },
+            { "small", "cmdMojiS", u"ぁぃぅぇぉっゃゅょ"_s },
+            { "voiced", "cmdDaku", u"がぎぐげござじずぜぞだぢづでどばびぶべぼぱぴぷぺぽ"_s },
+            { "digit", "cmdKazu", u"０１２３４５６７８９"_s },
+            { "symbol", "cmdKigo", u"♪※◎●☆★・‥ー～！？（）「」"_s },
+        };
+        for (const auto &[row, key, typed] : groups) {
+            for (int i = 0; i < typed.size(); ++i)
+                QTest::addRow("%s %d", row, i) << u"%1_%2"_s.arg(QLatin1String(key)).arg(i) << QString(typed.at(i));
+        }
         QTest::newRow("space types an ideographic space") << u"cmdSpce"_s << u"\u3000"_s;
         QTest::newRow("face mark 1") << u"cmdEmoji1"_s << u"\uFF3C(^o^)\uFF0F"_s;
         QTest::newRow("face mark 2") << u"cmdEmoji2"_s << u"\uFF4D(_ _)\uFF4D"_s;
@@ -81,8 +75,7 @@ private Q_SLOTS:
     void voicedKeyAddsACharacterBesideTheKana()
     {
         Harness h;
-        h.click(u"cmdMoji_5"_s);
-        h.click(u"cmdDaku_0"_s);
+        h.click({ "cmdMoji_5", "cmdDaku_0" });
         QCOMPARE(h.text(), u"かが"_s);
         QCOMPARE(h.text().size(), 2);
     }
@@ -216,8 +209,7 @@ private Q_SLOTS:
         h.fill(15);
         h.click(u"cmdMoji_5"_s);
         h.explanation().notice().hide();
-        h.click(u"cmdMoji_5"_s);
-        h.click(u"cmdMoji_5"_s);
+        h.click({ "cmdMoji_5", "cmdMoji_5" });
         QVERIFY(h.noticeVisible());
         QCOMPARE(h.desktop.beeps, 3);
         QCOMPARE(h.text(), QString(15, u'あ'));
