@@ -1,0 +1,396 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Anthy converts hiragana, the long-vowel mark and digits well, but offers ! for ！ and 『 for 「 and reads letters
+// as kana; so a reading is cut into runs, the kana runs go to anthy and the rest stays as typed, its own segment.
+#include "convert/AnthyEngine.h"
+
+#include "convert/Kana.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <anthy/anthy.h>
+#include <cerrno>
+#include <limits>
+#include <numeric>
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+namespace convert {
+
+namespace {
+
+AnthyEngine *s_running = nullptr; // anthy's state is global: one started engine at a time
+
+struct Run {
+    QString text;
+    bool kana; // given to anthy; otherwise kept as typed
+};
+
+bool isDigit(char16_t c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'\uFF10' && c <= u'\uFF19');
+}
+
+bool isFullWidthDigit(char16_t c)
+{
+    return c >= u'\uFF10' && c <= u'\uFF19';
+}
+
+// What anthy reads as a word: hiragana (ぁ..ゖ), the long-vowel mark ー, and digits (２０００ねん → ２０００年).
+bool isKana(char16_t c)
+{
+    return (c >= u'\u3041' && c <= u'\u3096') || c == u'\u30FC' || isDigit(c);
+}
+
+QList<Run> splitRuns(const QString &reading)
+{
+    QList<Run> runs;
+    for (const QChar c : reading) {
+        const bool kana = isKana(c.unicode());
+        if (runs.isEmpty() || runs.back().kana != kana)
+            runs.append(Run { {}, kana });
+        runs.back().text += c;
+    }
+    return runs;
+}
+
+// Anthy takes ヴ, not ゔ, in a hiragana reading; the two correspond one to one.
+QString toAnthy(QString text)
+{
+    return text.replace(u'\u3094', u'\u30F4');
+}
+
+// The keys type full-width digits, which anthy ranks below half-width ones (３じ → 3時 first): candidates whose
+// digits are of the other width than the reading's go after the rest.
+void preferDigitWidth(const QString &reading, QStringList &candidates)
+{
+    const auto digit = std::find_if(reading.begin(), reading.end(), [](QChar c) { return isDigit(c.unicode()); });
+    if (digit == reading.end())
+        return;
+    const bool fullWidth = isFullWidthDigit(digit->unicode());
+    const auto otherWidth = [fullWidth](const QString &candidate) {
+        return std::any_of(candidate.begin(), candidate.end(),
+            [fullWidth](QChar c) { return isDigit(c.unicode()) && isFullWidthDigit(c.unicode()) != fullWidth; });
+    };
+    std::stable_partition(candidates.begin(), candidates.end(), [&](const QString &c) { return !otherWidth(c); });
+}
+
+QString segmentText(anthy_context *context, int segment, int candidate)
+{
+    const int length = anthy_get_segment(context, segment, candidate, nullptr, 0);
+    if (length < 0)
+        return {};
+    QByteArray buffer(length + 1, '\0');
+    if (anthy_get_segment(context, segment, candidate, buffer.data(), int(buffer.size())) != length)
+        return {};
+    buffer.truncate(length);
+    return QString::fromUtf8(buffer);
+}
+
+int segmentCount(anthy_context *context)
+{
+    anthy_conv_stat stat {};
+    anthy_get_stat(context, &stat);
+    return stat.nr_segment;
+}
+
+anthy_segment_stat segmentStat(anthy_context *context, int segment)
+{
+    anthy_segment_stat stat {};
+    if (anthy_get_segment_stat(context, segment, &stat) != 0)
+        stat = {};
+    return stat;
+}
+
+void dropAnthyLog(int, const char *)
+{ }
+
+// Anthy 0.4 converts in UTF-8 by default; EUC-JP could not carry ～ (U+FF5E) nor anything outside JIS X 0208.
+// Only hiragana reach anthy, which must not turn the reading into something else before converting.
+anthy_context *newContext()
+{
+    anthy_context *context = anthy_create_context();
+    if (context && anthy_context_set_encoding(context, ANTHY_UTF8_ENCODING) != ANTHY_UTF8_ENCODING) {
+        anthy_release_context(context);
+        return nullptr;
+    }
+    if (context)
+        anthy_set_reconversion_mode(context, ANTHY_RECONVERT_DISABLE);
+    return context;
+}
+
+// The segments of the run `context` holds, with readings cut from `text` as typed; empty when anthy's segments do
+// not put `text` back together.
+QList<Segment> runSegments(anthy_context *context, const QString &text)
+{
+    const QString asGiven = toAnthy(text);
+    QList<Segment> segments;
+    qsizetype at = 0;
+    for (int i = 0; i < segmentCount(context); ++i) {
+        const anthy_segment_stat stat = segmentStat(context, i);
+        if (stat.seg_len <= 0 || segmentText(context, i, NTH_UNCONVERTED_CANDIDATE) != asGiven.mid(at, stat.seg_len))
+            return {};
+        Segment segment { text.mid(at, stat.seg_len), {} };
+        for (int c = 0; c < stat.nr_candidate; ++c) {
+            const QString candidate = segmentText(context, i, c);
+            if (!candidate.isEmpty() && !segment.candidates.contains(candidate))
+                segment.candidates.append(candidate);
+        }
+        if (segment.candidates.isEmpty())
+            segment.candidates.append(segment.reading);
+        preferDigitWidth(segment.reading, segment.candidates);
+        segments.append(segment);
+        at += stat.seg_len;
+    }
+    return at == text.size() ? segments : QList<Segment> {};
+}
+
+// The run `context` holds is segmented with these lengths, and nothing else.
+bool segmentedAs(anthy_context *context, const QList<qsizetype> &lengths)
+{
+    if (segmentCount(context) != lengths.size())
+        return false;
+    for (int i = 0; i < lengths.size(); ++i) {
+        if (segmentStat(context, i).seg_len != lengths.at(i))
+            return false;
+    }
+    return true;
+}
+
+// A folder only the user can enter; an empty string when it exists or was made, else why not.
+QString makePrivateDirectory(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return {};
+    if (info.exists())
+        return u"%1 is not a folder"_s.arg(path);
+    QDir().mkpath(info.absolutePath());
+    if (::mkdir(QFile::encodeName(path).constData(), S_IRWXU) != 0 && !QFileInfo(path).isDir())
+        return qt_error_string(errno);
+    return {};
+}
+
+} // namespace
+
+AnthyEngine::AnthyEngine(QString store)
+    : m_store(std::move(store))
+{ }
+
+AnthyEngine::~AnthyEngine()
+{
+    if (!m_started)
+        return;
+    for (anthy_context *context : std::as_const(m_contexts))
+        anthy_release_context(context);
+    anthy_quit();
+    s_running = nullptr;
+}
+
+QString AnthyEngine::defaultStore()
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty() || QDir::isRelativePath(data))
+        return {};
+    return data + u"/gojuon-keyboard"_s;
+}
+
+QString AnthyEngine::unavailableReason()
+{
+    start();
+    return m_reason;
+}
+
+bool AnthyEngine::start()
+{
+    if (m_started)
+        return true;
+    if (s_running) {
+        m_reason = u"かな漢字変換はほかで使われています"_s;
+        return false;
+    }
+    // Anthy would also append every conversion to this file; nothing is written outside the store.
+    qunsetenv("ANTHY_HISTORY_FILE");
+    const QString home = prepareStore();
+    // Anthy prints its own complaints about the store on every conversion; the store is checked and reported once
+    // here instead. A level no message has silences them all.
+    anthy_set_logger(dropAnthyLog, std::numeric_limits<int>::max());
+    // Anthy keeps what it learns in $HOME/.anthy, with HOME from the password database unless overridden. Set on
+    // every start: that also makes anthy read the store again after an earlier engine quit.
+    anthy_conf_override("HOME", QFile::encodeName(home).constData());
+    if (anthy_init() != 0) {
+        m_reason = u"かな漢字変換の辞書が見つかりません（anthy-common を入れてください）"_s;
+        return false;
+    }
+    anthy_context *context = newContext();
+    if (!context) {
+        anthy_quit();
+        m_reason = u"かな漢字変換（anthy）を始められませんでした"_s;
+        return false;
+    }
+    m_contexts = { context };
+    m_held = { QString() };
+    m_started = true;
+    s_running = this;
+    m_reason.clear();
+    return true;
+}
+
+// Makes the store private and checks it can be written; a store that cannot leaves conversion working, without
+// remembering between runs. Returns what anthy is to take as its home.
+QString AnthyEngine::prepareStore()
+{
+    if (m_store.isEmpty() || QDir::isRelativePath(m_store)) {
+        warnOnce(u"gojuon-keyboard: there is no home folder to keep what the conversion learns; it converts without "
+                 "remembering between runs."_s);
+        return u"/dev/null"_s; // a file: anthy can make no folder under it
+    }
+    const QString records = m_store + u"/.anthy"_s;
+    QString error = makePrivateDirectory(m_store);
+    if (error.isEmpty())
+        error = makePrivateDirectory(records);
+    if (error.isEmpty()) {
+        QTemporaryFile probe(records + u"/probe-XXXXXX"_s);
+        if (!probe.open())
+            error = probe.errorString();
+    }
+    if (!error.isEmpty()) {
+        warnOnce(u"gojuon-keyboard: the conversion cannot keep what it learns in %1 (%2); it converts without "
+                 "remembering between runs."_s.arg(m_store, error));
+        return m_store;
+    }
+    // Anthy skips what it cannot parse, but would keep a damaged file forever: it is put aside, not deleted.
+    const QStringList files = QDir(records).entryList({ u"last-record*.utf8"_s }, QDir::Files);
+    for (const QString &name : files) {
+        QFile file(records + u'/' + name);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray bytes = file.readAll();
+        file.close();
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        (void)decoder.decode(bytes);
+        if (!decoder.hasError() && !bytes.contains('\0'))
+            continue;
+        const QString aside
+            = file.fileName() + u".damaged-"_s + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
+        const bool moved = file.rename(aside);
+        warnOnce(moved ? u"gojuon-keyboard: the conversion's learning file %1 was damaged; it is kept as %2 and "
+                         "learning starts afresh."_s.arg(records + u'/' + name, aside)
+                       : u"gojuon-keyboard: the conversion's learning file %1 is damaged (%2)."_s.arg(
+                           file.fileName(), file.errorString()));
+    }
+    return m_store;
+}
+
+void AnthyEngine::warnOnce(const QString &message)
+{
+    if (m_warned)
+        return;
+    m_warned = true;
+    qWarning().noquote() << message;
+}
+
+// The context of kana run number `run`, holding `text` with its first segments as long as `lengths` says; null
+// when anthy refuses. The run is converted anew unless the context holds it already and only boundaries move.
+anthy_context *AnthyEngine::setRun(qsizetype run, const QString &text, const QList<qsizetype> &lengths)
+{
+    while (m_contexts.size() <= run) {
+        anthy_context *context = newContext();
+        if (!context)
+            return nullptr;
+        m_contexts.append(context);
+        m_held.append(QString());
+    }
+    anthy_context *context = m_contexts.at(run);
+    if (lengths.isEmpty() || m_held.at(run) != text) {
+        m_held[run].clear();
+        if (anthy_set_string(context, toAnthy(text).toUtf8().constData()) != 0)
+            return nullptr;
+        m_held[run] = text;
+    }
+    // One character at a time: anthy does not always honour larger steps.
+    for (int i = 0; i < lengths.size() && i < segmentCount(context); ++i) {
+        int length = segmentStat(context, i).seg_len;
+        while (length != lengths.at(i)) {
+            anthy_resize_segment(context, i, length < lengths.at(i) ? 1 : -1);
+            const int now = segmentStat(context, i).seg_len;
+            if (now == length)
+                break; // as far as anthy goes
+            length = now;
+        }
+    }
+    return context;
+}
+
+QList<Segment> AnthyEngine::convert(const QString &reading, const QList<qsizetype> &leading)
+{
+    if (!start())
+        return {};
+    QList<Segment> segments;
+    qsizetype next = 0; // the first length in `leading` not yet applied
+    qsizetype kanaRun = 0;
+    for (const Run &run : splitRuns(reading)) {
+        if (!run.kana) {
+            segments.append(Segment { run.text, { run.text } });
+            ++next;
+            continue;
+        }
+        QList<qsizetype> lengths;
+        for (qsizetype covered = 0; next < leading.size() && covered < run.text.size(); ++next) {
+            lengths.append(std::clamp<qsizetype>(leading.at(next), 1, run.text.size() - covered));
+            covered += lengths.back();
+        }
+        QList<Segment> converted;
+        if (anthy_context *context = setRun(kanaRun++, run.text, lengths))
+            converted = runSegments(context, run.text);
+        if (converted.isEmpty())
+            converted.append(Segment { run.text, { run.text } });
+        segments += converted;
+    }
+    return segments;
+}
+
+void AnthyEngine::learn(const QStringList &readings, const QStringList &chosen)
+{
+    if (readings.size() != chosen.size() || !start())
+        return;
+    qsizetype next = 0; // the first segment of the run
+    qsizetype kanaRun = 0;
+    for (const Run &run : splitRuns(readings.join(QString()))) {
+        const qsizetype first = next;
+        QList<qsizetype> lengths;
+        for (qsizetype covered = 0; covered < run.text.size() && next < readings.size(); ++next) {
+            lengths.append(readings.at(next).size());
+            covered += lengths.back();
+        }
+        if (!run.kana)
+            continue;
+        const qsizetype ordinal = kanaRun++;
+        if (std::accumulate(lengths.begin(), lengths.end(), qsizetype(0)) != run.text.size())
+            continue;
+        anthy_context *context = setRun(ordinal, run.text, lengths);
+        if (!context || !segmentedAs(context, lengths))
+            continue;
+        // Anthy learns once every segment of the run is committed; the context is then done with.
+        for (int i = 0; i < lengths.size(); ++i) {
+            const QString &text = chosen.at(first + i);
+            int index = text == toKatakana(readings.at(first + i)) ? NTH_KATAKANA_CANDIDATE : NTH_UNCONVERTED_CANDIDATE;
+            for (int c = 0; c < segmentStat(context, i).nr_candidate; ++c) {
+                if (segmentText(context, i, c) == text) {
+                    index = c;
+                    break;
+                }
+            }
+            anthy_commit_segment(context, i, index);
+        }
+        m_held[ordinal].clear();
+    }
+}
+
+} // namespace convert
