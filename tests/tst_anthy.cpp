@@ -50,10 +50,11 @@ struct WarningCounter {
     WarningCounter()
     {
         seen.clear();
-        previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
-            if (type == QtWarningMsg && message.startsWith(u"gojuon-keyboard:"))
-                seen << message;
-        });
+        previous
+            = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+                  if (type == QtWarningMsg && qstrcmp(context.category, "gojuon-keyboard") == 0)
+                      seen << message;
+              });
     }
     ~WarningCounter() { qInstallMessageHandler(previous); }
 };

@@ -4,6 +4,7 @@
 #include "convert/AnthyEngine.h"
 
 #include "convert/Kana.h"
+#include "ui/Log.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -247,7 +248,7 @@ bool AnthyEngine::start()
 QString AnthyEngine::prepareStore()
 {
     if (m_store.isEmpty() || QDir::isRelativePath(m_store)) {
-        warnOnce(u"gojuon-keyboard: there is no home folder to keep what the conversion learns; it converts without "
+        warnOnce(u"there is no home folder to keep what the conversion learns; it converts without "
                  "remembering between runs."_s);
         return u"/dev/null"_s; // a file: anthy can make no folder under it
     }
@@ -261,7 +262,7 @@ QString AnthyEngine::prepareStore()
             error = probe.errorString();
     }
     if (!error.isEmpty()) {
-        warnOnce(u"gojuon-keyboard: the conversion cannot keep what it learns in %1 (%2); it converts without "
+        warnOnce(u"the conversion cannot keep what it learns in %1 (%2); it converts without "
                  "remembering between runs."_s.arg(m_store, error));
         return m_store;
     }
@@ -280,10 +281,10 @@ QString AnthyEngine::prepareStore()
         const QString aside
             = file.fileName() + u".damaged-"_s + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
         const bool moved = file.rename(aside);
-        warnOnce(moved ? u"gojuon-keyboard: the conversion's learning file %1 was damaged; it is kept as %2 and "
-                         "learning starts afresh."_s.arg(records + u'/' + name, aside)
-                       : u"gojuon-keyboard: the conversion's learning file %1 is damaged (%2)."_s.arg(
-                           file.fileName(), file.errorString()));
+        warnOnce(moved
+                ? u"the conversion's learning file %1 was damaged; it is kept as %2 and "
+                  "learning starts afresh."_s.arg(records + u'/' + name, aside)
+                : u"the conversion's learning file %1 is damaged (%2)."_s.arg(file.fileName(), file.errorString()));
     }
     return m_store;
 }
@@ -293,7 +294,7 @@ void AnthyEngine::warnOnce(const QString &message)
     if (m_warned)
         return;
     m_warned = true;
-    qWarning().noquote() << message;
+    qCWarning(ui::lcProgram).noquote() << message;
 }
 
 // The context of kana run number `run`, holding `text` with its first segments as long as `lengths` says; null
