@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion session against a small table engine: each row is a key sequence and what the field and the
 // candidate window must show after it; accepting gives the composed text, cancelling the reading exactly.
+#include "TableEngine.h"
 #include "convert/Kana.h"
 #include "convert/Session.h"
 
@@ -12,51 +13,6 @@ using convert::Segment;
 using convert::Session;
 
 namespace {
-
-// Splits by the longest word of its table (unknown characters alone), honouring the lengths asked for.
-class TableEngine final : public convert::Engine {
-public:
-    enum Mode { Working, Unavailable, Broken };
-    Mode mode = Working;
-    QList<QStringList> learned; // readings, then the chosen texts, per call
-
-    const QMap<QString, QStringList> words {
-        { u"きょう"_s, { u"今日"_s, u"京"_s, u"強"_s } },
-        { u"きょ"_s, { u"巨"_s, u"居"_s } },
-        { u"う"_s, { u"鵜"_s, u"卯"_s } },
-        { u"は"_s, { u"は"_s, u"葉"_s, u"歯"_s } },
-        { u"いい"_s, { u"いい"_s, u"良い"_s } },
-        { u"てんき"_s, { u"天気"_s, u"転機"_s } },
-        { u"し"_s, u"死 市 氏 詩 師 誌 史 私 紙 士 支 四"_s.split(u' ') },
-    };
-
-    QString unavailableReason() override { return mode == Unavailable ? u"辞書がありません"_s : QString(); }
-
-    QList<Segment> convert(const QString &reading, const QList<qsizetype> &leading) override
-    {
-        if (mode == Unavailable)
-            return {};
-        QList<Segment> segments;
-        for (qsizetype at = 0; at < reading.size();) {
-            qsizetype n = reading.size() - at;
-            if (segments.size() < leading.size())
-                n = std::min(n, leading.at(segments.size()));
-            else
-                while (n > 1 && !words.contains(reading.mid(at, n)))
-                    --n;
-            if (n == 1 && reading.at(at).isHighSurrogate() && at + 1 < reading.size())
-                n = 2;
-            const QString part = reading.mid(at, n);
-            segments.append(Segment { part, words.value(part, { part }) });
-            at += n;
-        }
-        if (mode == Broken && !segments.isEmpty())
-            segments.back().reading.chop(1); // loses a character
-        return segments;
-    }
-
-    void learn(const QStringList &readings, const QStringList &chosen) override { learned << readings << chosen; }
-};
 
 // One word per operation: next prev rowN left right segN short long hira kata.
 void run(Session &session, const QString &operations)

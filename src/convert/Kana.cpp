@@ -3,6 +3,8 @@
 // two iteration marks.
 #include "convert/Kana.h"
 
+#include <algorithm>
+
 namespace convert {
 
 namespace {
@@ -37,6 +39,14 @@ QString toHiragana(const QString &text)
 QString toKatakana(const QString &text)
 {
     return shifted(text, true);
+}
+
+bool holdsKana(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return isHiraganaLetter(u) || (u >= u'\u30A1' && u <= u'\u30FA'); // ァ..ヺ
+    });
 }
 
 } // namespace convert

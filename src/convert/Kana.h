@@ -11,5 +11,7 @@ namespace convert {
 QString toHiragana(const QString &text);
 // Hiragana become katakana (ゔ becomes ヴ); everything else is kept.
 QString toKatakana(const QString &text);
+// Whether the text holds a kana (hiragana or katakana) for a conversion to act on.
+bool holdsKana(QStringView text);
 
 } // namespace convert

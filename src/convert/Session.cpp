@@ -111,6 +111,29 @@ bool Session::chooseRow(int row)
     return true;
 }
 
+void Session::nextPage()
+{
+    if (m_finished || m_segments.isEmpty())
+        return;
+    const qsizetype count = m_segments.at(m_current).candidates.size();
+    const qsizetype next = pageStart() + RowsPerPage;
+    m_chosen[m_current] = next < count ? next : 0;
+}
+
+void Session::previousPage()
+{
+    if (m_finished || m_segments.isEmpty())
+        return;
+    const qsizetype count = m_segments.at(m_current).candidates.size();
+    const qsizetype start = pageStart();
+    m_chosen[m_current] = start > 0 ? start - RowsPerPage : (count - 1) - (count - 1) % RowsPerPage;
+}
+
+bool Session::paged() const
+{
+    return !m_segments.isEmpty() && m_segments.at(m_current).candidates.size() > RowsPerPage;
+}
+
 bool Session::chooseText(const QString &text)
 {
     if (m_finished || m_segments.isEmpty())

@@ -39,6 +39,11 @@ public:
     void previousCandidate();
     // Row 1-9 of the current page: chooses it and makes the next segment current. False when there is no such row.
     bool chooseRow(int row);
+    // The first candidate of the next or previous page of rows, wrapping at both ends (PageDown, PageUp, ▼, ▲).
+    void nextPage();
+    void previousPage();
+    // Whether the current segment's candidates fill more than one page of rows.
+    bool paged() const;
     // Hiragana (F6) or katakana (F7) form of the current segment.
     void chooseHiragana();
     void chooseKatakana();

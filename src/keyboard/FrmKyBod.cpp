@@ -51,7 +51,7 @@ std::int16_t lengthOf(const QString &text)
 
 } // namespace
 
-FrmKyBod::FrmKyBod(ui::Desktop &desktop, explain::Explanation &explanation)
+FrmKyBod::FrmKyBod(ui::Desktop &desktop, explain::Explanation &explanation, convert::Conversion::EngineFactory engine)
     : ui::Form(FrmKyBodDefinition)
     , m_desktop(desktop)
     , m_explanation(explanation)
@@ -77,6 +77,7 @@ FrmKyBod::FrmKyBod(ui::Desktop &desktop, explain::Explanation &explanation)
         m_resetOrder.end(), { cmdBun, cmdEmoji1, cmdEmoji2, cmdEmoji3, cmdSpce, cmdCopy, cmdClr, cmdClrall, cmdEND });
 
     m_explanation.setOwner(this);
+    m_conversion = new convert::Conversion(*Txt1, desktop, *this, std::move(engine));
     connectHandlers();
     describeForScreenReaders();
     Txt1->setFocus();

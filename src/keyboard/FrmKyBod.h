@@ -12,11 +12,14 @@
 //   Clrall 全消去 clear all, END 終 end, Kasoru カーソル cursor (clicked insertion point), Aru 有る "there is"
 //   (a clicked insertion point is pending), Jikazu 字数 character count, Kanjisu 漢字数 where the selection
 //   for conversion starts once text came from the keyboard or the input method, m1..m5 the last hovered index of
-//   cmdMoji, cmdMojiS, cmdDaku, cmdKazu and cmdKigo.
+//   cmdMoji, cmdMojiS, cmdDaku, cmdKazu and cmdKigo. The program's own conversion (convert/) adds FrmHenkan 変換
+//   the candidate window, Bunsetsu 文節 segment, Koho 候補 candidate, Mae 前 / Tsugi 次 previous / next page,
+//   Kakutei 確定 accept, Torikeshi 取消 cancel, and on the field Txt1_KeyDown, Txt1_LostFocus and mnuHenkan.
 // SetFocus (capital S) on a control is a checked platform operation: the fault hook may refuse it, and it
 //   activates the control's window when needed. Qt's own setFocus is neither; the handlers use SetFocus.
 #pragma once
 
+#include "convert/Conversion.h"
 #include "ui/ControlArray.h"
 #include "ui/Form.h"
 
@@ -47,9 +50,11 @@ struct KeyboardVariables {
 class FrmKyBod : public ui::Form, private KeyboardVariables {
     Q_OBJECT
 public:
-    FrmKyBod(ui::Desktop &desktop, explain::Explanation &explanation);
+    FrmKyBod(ui::Desktop &desktop, explain::Explanation &explanation, convert::Conversion::EngineFactory engine);
 
     const KeyboardVariables &variables() const { return *this; }
+    // The program's own conversion of the field's selection.
+    convert::Conversion &conversion() { return *m_conversion; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -107,6 +112,7 @@ private:
     // The length of the text a key last assigned, as far as the field's 16 units go.
     std::int16_t m_lengthAssigned = 0;
 
+    convert::Conversion *m_conversion = nullptr; // owned by the field it converts in
     ui::TextBox *Txt1;
     ui::ButtonArray *cmdMoji;
     ui::ButtonArray *cmdMojiS;

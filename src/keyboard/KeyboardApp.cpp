@@ -7,15 +7,16 @@
 
 namespace keyboard {
 
-KeyboardApp::KeyboardApp(ui::Desktop &desktop)
+KeyboardApp::KeyboardApp(ui::Desktop &desktop, convert::Conversion::EngineFactory engine)
     : m_desktop(desktop)
+    , m_engine(std::move(engine))
 { }
 
 KeyboardApp::~KeyboardApp() = default;
 
 void KeyboardApp::start()
 {
-    m_keyboard = std::make_unique<FrmKyBod>(m_desktop, m_explanation);
+    m_keyboard = std::make_unique<FrmKyBod>(m_desktop, m_explanation, m_engine);
     m_keyboard->show();
     m_keyboard->activateWindow();
 }

@@ -15,7 +15,9 @@ namespace keyboard {
 
 class KeyboardApp {
 public:
-    explicit KeyboardApp(ui::Desktop &desktop);
+    // `engine` makes the conversion engine, the first time a conversion needs it.
+    explicit KeyboardApp(
+        ui::Desktop &desktop, convert::Conversion::EngineFactory engine = [] { return convert::createEngine(); });
     ~KeyboardApp();
 
     // Creates the keyboard window (which opens the first explanation page) and shows it, active, with the
@@ -31,6 +33,7 @@ public:
 
 private:
     ui::Desktop &m_desktop;
+    convert::Conversion::EngineFactory m_engine;
     explain::Explanation m_explanation;
     std::unique_ptr<FrmKyBod> m_keyboard;
 };

@@ -20,6 +20,8 @@ inline constexpr ColorValue KeyRest = 0xC0C0C0;
 inline constexpr ColorValue KeyHover = 0xFFFFFF;
 inline constexpr ColorValue EndKeyHover = 0x0000FF;
 inline constexpr ColorValue NoticeButton = 0x8080FF; // salmon
+// The candidate window marks the segment being converted and the candidate chosen for it pale yellow.
+inline constexpr ColorValue CandidateChosen = 0x80FFFF;
 
 // The lines drawn on the windows: the light and dark edges of the pages, the notice's red edges, and the
 // keyboard's line above its bottom row.

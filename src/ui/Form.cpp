@@ -138,8 +138,11 @@ QCursor toQCursor(Pointer pointer, qreal devicePixelRatio)
     return QCursor(pixmap, hotSpot, hotSpot);
 }
 
-Form::Form(const FormDef &definition, QWidget *owner)
-    : QWidget(nullptr, owner ? Qt::Dialog : Qt::Window)
+Form::Form(const FormDef &definition, QWidget *owner, Qt::WindowFlags flags)
+    : QWidget(nullptr,
+        flags       ? flags
+            : owner ? Qt::Dialog
+                    : Qt::Window)
     , m_definition(definition)
     , m_owner(owner)
     , m_backColor(toQColor(definition.backColor))

@@ -21,7 +21,8 @@ namespace ui {
 class Form : public QWidget {
     Q_OBJECT
 public:
-    explicit Form(const FormDef &definition, QWidget *owner = nullptr);
+    // `flags` replaces the kind of window: by default a plain window, or a dialog when it has an owner.
+    explicit Form(const FormDef &definition, QWidget *owner = nullptr, Qt::WindowFlags flags = {});
 
     const FormDef &definition() const { return m_definition; }
 

@@ -46,6 +46,8 @@ const char *operationName(Operation operation)
         return "sound the beep";
     case Operation::SetPicture:
         return "show or move a picture";
+    case Operation::Convert:
+        return "convert the kana";
     }
     return "?";
 }

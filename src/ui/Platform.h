@@ -20,6 +20,7 @@ enum class Operation {
     ClipboardSetText,
     Beep,
     SetPicture,
+    Convert,
 };
 
 const char *operationName(Operation operation);

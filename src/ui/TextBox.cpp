@@ -5,10 +5,12 @@
 #include "Controls.h"
 #include "Platform.h"
 
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QValidator>
 #include <QtGui/private/qguiapplication_p.h>
 #include <algorithm>
@@ -159,6 +161,23 @@ void TextBox::setBackColor(const QColor &color)
     QPalette colours = palette();
     colours.setColor(QPalette::Base, color);
     setPalette(colours);
+}
+
+int TextBox::positionLeft(int position) const
+{
+    // QLineEdit knows where it draws its caret; the text between the caret and `position` moves that by its width.
+    const QString current = text();
+    const QFontMetrics metrics = fontMetrics();
+    return cursorRect().center().x() + metrics.horizontalAdvance(current.left(position))
+        - metrics.horizontalAdvance(current.left(cursorPosition()));
+}
+
+void TextBox::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    Q_EMIT contextMenuOpening(menu);
+    menu->popup(event->globalPos());
 }
 
 void TextBox::keyPressEvent(QKeyEvent *event)

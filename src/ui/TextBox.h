@@ -37,14 +37,20 @@ public:
     QColor backColor() const;
     void setBackColor(const QColor &color);
 
+    // Where the character at `position` begins, in the field's own pixels (as it is scrolled now).
+    int positionLeft(int position) const;
+
 Q_SIGNALS:
     // A character from the physical keyboard or the input method is about to reach the field.
     void characterArriving();
     // A left click has placed the caret or the selection.
     void clicked();
     void mouseMoved();
+    // The field's menu (Qt's own: undo, cut, copy, paste…) is about to open; entries may be added to it.
+    void contextMenuOpening(QMenu *menu);
 
 protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;

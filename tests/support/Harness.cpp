@@ -12,7 +12,12 @@
 #include <optional>
 
 Harness::Harness()
-    : m_app(std::make_unique<keyboard::KeyboardApp>(desktop))
+    : m_app(std::make_unique<keyboard::KeyboardApp>(desktop, [this] {
+        auto table = std::make_unique<TableEngine>();
+        table->mode = engineMode;
+        engine = table.get();
+        return table;
+    }))
 {
     static const bool fontsRegistered = ui::registerFonts();
     Q_UNUSED(fontsRegistered);

@@ -2,6 +2,7 @@
 // Starts the whole program offscreen as a user would meet it, and drives its real widgets.
 #pragma once
 
+#include "TableEngine.h"
 #include "TestDesktop.h"
 #include "keyboard/KeyboardApp.h"
 #include "ui/Controls.h"
@@ -36,6 +37,9 @@ public:
     explain::Explanation &explanation() { return m_app->explanation(); }
     const keyboard::KeyboardVariables &vars() { return keyboard().variables(); }
     TestDesktop desktop;
+    // The conversion engine is a table of a few words, made when the first conversion asks for it, in this mode.
+    TableEngine::Mode engineMode = TableEngine::Working;
+    TableEngine *engine = nullptr;
 
     // The window, created now if it was not yet.
     ui::Form &window(int which);

@@ -5,6 +5,8 @@
 
 #include "ui/Platform.h"
 
+#include <QHash>
+
 using namespace Qt::StringLiterals;
 
 QString wholeLeft(const QString &text, int units)
@@ -40,6 +42,17 @@ QString typedBy(Harness &h, const QString &key)
     if (group == u"cmdSpce")
         return u"\u3000"_s;
     return {};
+}
+
+void clickKeysFor(Harness &h, const QString &text)
+{
+    static QHash<QString, QString> keys;
+    if (keys.isEmpty()) {
+        for (const ui::Button *button : h.keyboard().findChildren<ui::Button *>())
+            keys.insert(typedBy(h, button->objectName()), button->objectName());
+    }
+    for (const QChar c : text)
+        h.click(keys.value(QString(c)));
 }
 
 namespace {

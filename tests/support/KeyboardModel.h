@@ -19,6 +19,8 @@ int voicedKana(int mark);
 // What a character key of the keyboard types, worked out from the captions: a small kana is one code point below its
 // large one, a voiced kana one above the kana it voices and a semi-voiced one two above. Empty for other controls.
 QString typedBy(Harness &h, const QString &key);
+// Clicks, for each character of `text`, the key that types it.
+void clickKeysFor(Harness &h, const QString &text);
 // The text once `typed` went in at a clicked place inside it, else at the end; not yet cut.
 QString inserted(const QString &text, const QString &typed, const keyboard::KeyboardVariables &vars);
 // The text once １字消 took the character after a clicked place inside it, else the last.

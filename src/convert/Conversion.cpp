@@ -1,0 +1,389 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The conversion's steps. The field is changed as an input method changes it: the reading becomes a preedit when
+// the conversion starts, and the result arrives as a commit, one announced character at a time, which the keyboard
+// counts as typed. Every step that can be refused (converting, showing or hiding the window) comes before the field
+// is touched, so a refused step leaves the text as it was.
+#include "convert/Conversion.h"
+
+#include "convert/FrmHenkan.h"
+#include "convert/Kana.h"
+#include "ui/Desktop.h"
+#include "ui/Platform.h"
+#include "ui/TextBox.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPalette>
+#include <QTextCharFormat>
+
+namespace convert {
+
+namespace {
+
+constexpr QStringView Henkan = u"\u5909\u63DB"; // 変換
+constexpr QStringView SelectKana
+    = u"\u304B\u306A\u3092\u9078\u3076\u3068\u5909\u63DB\u3067\u304D\u307E\u3059"; // かなを選ぶと変換できます
+
+// The keys of a conversion, as every Japanese input method has them.
+enum class Key {
+    None,
+    Next,
+    Previous,
+    NextPage,
+    PreviousPage,
+    Left,
+    Right,
+    Shorten,
+    Lengthen,
+    Hiragana,
+    Katakana,
+    Accept,
+    Cancel,
+    Row
+};
+
+Key conversionKey(const QKeyEvent *event)
+{
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return Key::None;
+    switch (event->key()) {
+    case Qt::Key_Henkan:
+    case Qt::Key_Space:
+    case Qt::Key_Down:
+        return Key::Next;
+    case Qt::Key_Up:
+        return Key::Previous;
+    case Qt::Key_PageDown:
+        return Key::NextPage;
+    case Qt::Key_PageUp:
+        return Key::PreviousPage;
+    case Qt::Key_Left:
+        return shift ? Key::Shorten : Key::Left;
+    case Qt::Key_Right:
+        return shift ? Key::Lengthen : Key::Right;
+    case Qt::Key_F6:
+        return Key::Hiragana;
+    case Qt::Key_F7:
+        return Key::Katakana;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return Key::Accept;
+    case Qt::Key_Escape:
+    case Qt::Key_Backspace:
+        return Key::Cancel;
+    default:
+        return event->key() >= Qt::Key_1 && event->key() <= Qt::Key_9 ? Key::Row : Key::None;
+    }
+}
+
+bool isModifier(int key)
+{
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta
+        || key == Qt::Key_AltGr || key == Qt::Key_CapsLock;
+}
+
+} // namespace
+
+Conversion::Conversion(ui::TextBox &field, ui::Desktop &desktop, QWidget &owner, EngineFactory makeEngine)
+    : QObject(&field)
+    , m_field(field)
+    , m_desktop(desktop)
+    , m_owner(owner)
+    , m_makeEngine(std::move(makeEngine))
+    , m_window([this] { return std::make_unique<FrmHenkan>(*this, &m_owner); })
+{
+    m_field.installEventFilter(this);
+    connect(&m_field, &ui::TextBox::contextMenuOpening, this, &Conversion::addMenuEntry);
+}
+
+Conversion::~Conversion() = default;
+
+Engine &Conversion::engine()
+{
+    if (!m_engine)
+        m_engine = m_makeEngine();
+    return *m_engine;
+}
+
+QString Conversion::unavailableReason()
+{
+    return engine().unavailableReason();
+}
+
+void Conversion::start()
+{
+    if (active())
+        return;
+    const QString reading = m_field.selectedText();
+    if (!holdsKana(reading) || !unavailableReason().isEmpty()) {
+        m_desktop.beep(); // nothing here to convert, or nothing to convert it with
+        return;
+    }
+    ui::FaultHook::check(ui::Operation::Convert);
+    m_session.emplace(engine(), reading);
+    m_readingStart = m_field.selectionStart();
+    const QRect field = m_field.rect();
+    const int left = m_field.positionLeft(m_readingStart);
+    const QRect under(m_field.mapToGlobal(QPoint(left, field.top())), m_field.mapToGlobal(field.bottomRight()));
+    try {
+        m_window.get().Present(*m_session, under);
+    } catch (...) {
+        m_session.reset();
+        throw;
+    }
+    // The reading leaves the text for the preedit, as when an input method reconverts a selection.
+    const int caret = m_field.cursorPosition();
+    showInField(m_readingStart - caret, int(reading.size()));
+}
+
+template<typename Step> void Conversion::update(Step step)
+{
+    if (!active())
+        return;
+    step(*m_session);
+    showInField();
+    m_window.get().ShowSession(*m_session);
+}
+
+void Conversion::nextCandidate()
+{
+    update([](Session &session) { session.nextCandidate(); });
+}
+
+void Conversion::previousCandidate()
+{
+    update([](Session &session) { session.previousCandidate(); });
+}
+
+void Conversion::nextPage()
+{
+    update([](Session &session) { session.nextPage(); });
+}
+
+void Conversion::previousPage()
+{
+    update([](Session &session) { session.previousPage(); });
+}
+
+void Conversion::chooseRow(int row)
+{
+    update([row](Session &session) { session.chooseRow(row); });
+}
+
+void Conversion::makeCurrent(qsizetype segment)
+{
+    update([segment](Session &session) { session.makeCurrent(segment); });
+}
+
+void Conversion::moveLeft()
+{
+    update([](Session &session) { session.moveLeft(); });
+}
+
+void Conversion::moveRight()
+{
+    update([](Session &session) { session.moveRight(); });
+}
+
+void Conversion::shorten()
+{
+    ui::FaultHook::check(ui::Operation::Convert);
+    update([](Session &session) { session.shorten(); });
+}
+
+void Conversion::lengthen()
+{
+    ui::FaultHook::check(ui::Operation::Convert);
+    update([](Session &session) { session.lengthen(); });
+}
+
+void Conversion::chooseHiragana()
+{
+    update([](Session &session) { session.chooseHiragana(); });
+}
+
+void Conversion::chooseKatakana()
+{
+    update([](Session &session) { session.chooseKatakana(); });
+}
+
+void Conversion::accept()
+{
+    if (!active())
+        return;
+    const QString text = m_session->accept();
+    m_session.reset();
+    // The preedit goes and the result arrives as an input method's commit: each character announced as it comes,
+    // the field's length limit cutting what does not fit.
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QCoreApplication::sendEvent(&m_field, &commit);
+    hideWindow();
+}
+
+void Conversion::cancel()
+{
+    if (!active())
+        return;
+    const QString reading = m_session->cancel();
+    m_session.reset();
+    // The reading goes back where it stood, selected again, as if no conversion had been: nothing is announced as
+    // typed.
+    QInputMethodEvent clear;
+    QCoreApplication::sendEvent(&m_field, &clear);
+    m_field.setCursorPosition(m_readingStart);
+    m_field.insert(reading);
+    m_field.setSelection(m_readingStart, int(reading.size()));
+    hideWindow();
+}
+
+void Conversion::hideWindow()
+{
+    if (FrmHenkan *window = m_window.ifCreated(); window && window->isVisible())
+        window->hideWindow();
+}
+
+void Conversion::showInField(int replaceFrom, int replaceLength)
+{
+    const Session &session = *m_session;
+    const QString composed = session.composed();
+    qsizetype currentFrom = 0;
+    for (qsizetype index = 0; index < session.current(); ++index)
+        currentFrom += session.chosenText(index).size();
+    const qsizetype currentLength = session.segmentCount() ? session.chosenText(session.current()).size() : 0;
+
+    QTextCharFormat underlined;
+    underlined.setFontUnderline(true);
+    QTextCharFormat current = underlined;
+    current.setBackground(m_field.palette().color(QPalette::Highlight));
+    current.setForeground(m_field.palette().color(QPalette::HighlightedText));
+    QInputMethodEvent preedit(composed,
+        { { QInputMethodEvent::TextFormat, 0, int(composed.size()), underlined },
+            { QInputMethodEvent::TextFormat, int(currentFrom), int(currentLength), current },
+            { QInputMethodEvent::Cursor, int(composed.size()), 0, {} } });
+    preedit.setCommitString({}, replaceFrom, replaceLength);
+    QCoreApplication::sendEvent(&m_field, &preedit);
+}
+
+bool Conversion::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != &m_field)
+        return false;
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        bool consumed = false;
+        ui::runGuarded("Txt1_KeyDown", [&] { Txt1_KeyDown(static_cast<QKeyEvent *>(event), consumed); });
+        return consumed;
+    }
+    case QEvent::FocusOut: {
+        // Another window becoming active (another program, a page, the field's own menu) leaves the conversion
+        // open for when the user comes back; the focus moving on within the keyboard is a click on a key or command.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+            return false;
+        [[fallthrough]];
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        // Anything done elsewhere first takes what the conversion shows, as an input method does.
+        if (active())
+            ui::runGuarded(
+                event->type() == QEvent::FocusOut ? "Txt1_LostFocus" : "Txt1_MouseDown", [this] { accept(); });
+        return false;
+    default:
+        return false;
+    }
+}
+
+void Conversion::Txt1_KeyDown(QKeyEvent *event, bool &consumed)
+{
+    if (!active()) {
+        // The 変換 key reaches the field only when no input method took it: then the program converts.
+        consumed = event->key() == Qt::Key_Henkan;
+        if (consumed)
+            start();
+        return;
+    }
+    const Key key = conversionKey(event);
+    if (key == Key::None) {
+        consumed = false;
+        if (!isModifier(event->key()))
+            accept(); // and the key goes on to the field
+        return;
+    }
+    consumed = true;
+    switch (key) {
+    case Key::Next:
+        nextCandidate();
+        break;
+    case Key::Previous:
+        previousCandidate();
+        break;
+    case Key::NextPage:
+        nextPage();
+        break;
+    case Key::PreviousPage:
+        previousPage();
+        break;
+    case Key::Left:
+        moveLeft();
+        break;
+    case Key::Right:
+        moveRight();
+        break;
+    case Key::Shorten:
+        shorten();
+        break;
+    case Key::Lengthen:
+        lengthen();
+        break;
+    case Key::Hiragana:
+        chooseHiragana();
+        break;
+    case Key::Katakana:
+        chooseKatakana();
+        break;
+    case Key::Accept:
+        accept();
+        break;
+    case Key::Cancel:
+        cancel();
+        break;
+    case Key::Row:
+        chooseRow(event->key() - Qt::Key_0);
+        break;
+    case Key::None:
+        break;
+    }
+}
+
+void Conversion::addMenuEntry(QMenu *menu)
+{
+    auto *entry = new QAction(Henkan.toString(), menu);
+    const QString reason = active() ? QString() : unavailableReason();
+    const bool kana = holdsKana(m_field.selectedText());
+    entry->setEnabled(!active() && reason.isEmpty() && kana);
+    entry->setToolTip(!reason.isEmpty() ? reason : kana ? QString() : SelectKana.toString());
+    menu->setToolTipsVisible(true);
+    QAction *first = menu->actions().value(0);
+    menu->insertAction(first, entry);
+    menu->insertSeparator(first);
+    // Once the menu has closed and given the focus back to the field.
+    connect(entry, &QAction::triggered, this, [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { ui::runGuarded("mnuHenkan_Click", [this] { mnuHenkan_Click(); }); }, Qt::QueuedConnection);
+    });
+}
+
+void Conversion::mnuHenkan_Click()
+{
+    m_field.SetFocus();
+    start();
+}
+
+} // namespace convert

@@ -1,0 +1,262 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The program's own conversion, driven as a user drives it, against a table of a few words: each row is what the
+// user does (keys clicked, the 変換 key, the conversion's keys, clicks in the candidate window or elsewhere) and
+// what the field, its selection, the selection mark and the candidate window show afterwards.
+#include "Harness.h"
+#include "KeyboardModel.h"
+#include "convert/Conversion.h"
+#include "convert/FrmHenkan.h"
+
+#include <QAccessible>
+#include <QMenu>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+convert::Conversion &conversion(Harness &h)
+{
+    return h.keyboard().conversion();
+}
+
+convert::FrmHenkan &window(Harness &h)
+{
+    convert::FrmHenkan *window = conversion(h).windowIfCreated();
+    if (!window)
+        qFatal("the candidate window was never made");
+    return *window;
+}
+
+bool windowShown(Harness &h)
+{
+    return conversion(h).windowIfCreated() && conversion(h).windowIfCreated()->isVisible();
+}
+
+// A key to the focus, with the character a keyboard layout gives it.
+void key(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    static const QHash<int, QString> texts { { Qt::Key_Space, u" "_s }, { Qt::Key_Return, u"\r"_s },
+        { Qt::Key_Escape, u"\x1b"_s }, { Qt::Key_Backspace, u"\b"_s } };
+    const QString text = qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9 ? QString(QChar(qtKey)) : texts.value(qtKey);
+    QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(qtKey), text, modifiers);
+}
+
+// Opens the field's menu and takes its first entry, as a user does with the mouse.
+QAction *menuEntry(Harness &h)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), h.field()->mapToGlobal(QPoint(10, 10)));
+    QCoreApplication::sendEvent(h.field(), &event);
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    return menu ? menu->actions().value(0) : nullptr;
+}
+
+// One word per step: kana:TEXT clicks the keys that type it; key:NAME clicks that key or command; a key's name
+// (変換 Space Down Up Left Right S-Left S-Right PgDn PgUp F6 F7 Enter Esc BS 1..9) goes to the focus; row1..9,
+// seg0..14, ▲ ▼ 確定 取消 click in the candidate window, close closes it; menu takes 「変換」 from the field's
+// menu; field clicks into the field; type:X types X on the physical keyboard.
+void run(Harness &h, const QString &script)
+{
+    static const QHash<QString, std::pair<int, Qt::KeyboardModifiers>> keys {
+        { u"変換"_s, { Qt::Key_Henkan, {} } },
+        { u"Space"_s, { Qt::Key_Space, {} } },
+        { u"Down"_s, { Qt::Key_Down, {} } },
+        { u"Up"_s, { Qt::Key_Up, {} } },
+        { u"Left"_s, { Qt::Key_Left, {} } },
+        { u"Right"_s, { Qt::Key_Right, {} } },
+        { u"S-Left"_s, { Qt::Key_Left, Qt::ShiftModifier } },
+        { u"S-Right"_s, { Qt::Key_Right, Qt::ShiftModifier } },
+        { u"PgDn"_s, { Qt::Key_PageDown, {} } },
+        { u"PgUp"_s, { Qt::Key_PageUp, {} } },
+        { u"F6"_s, { Qt::Key_F6, {} } },
+        { u"F7"_s, { Qt::Key_F7, {} } },
+        { u"Enter"_s, { Qt::Key_Return, {} } },
+        { u"Esc"_s, { Qt::Key_Escape, {} } },
+        { u"BS"_s, { Qt::Key_Backspace, {} } },
+    };
+    static const QHash<QString, QString> buttons { { u"▲"_s, u"cmdMae"_s }, { u"▼"_s, u"cmdTsugi"_s },
+        { u"確定"_s, u"cmdKakutei"_s }, { u"取消"_s, u"cmdTorikeshi"_s } };
+    for (const QString &step : script.split(u' ', Qt::SkipEmptyParts)) {
+        if (step.startsWith(u"kana:"))
+            clickKeysFor(h, step.mid(5));
+        else if (step.startsWith(u"key:"))
+            h.click(step.mid(4));
+        else if (step.startsWith(u"type:"))
+            h.type(step.mid(5));
+        else if (keys.contains(step))
+            key(keys.value(step).first, keys.value(step).second);
+        else if (step.size() == 1 && step.at(0).isDigit())
+            key(Qt::Key_0 + step.toInt());
+        else if (step.startsWith(u"row"))
+            QTest::mouseClick(child(window(h), u"cmdKoho_%1"_s.arg(step.mid(3).toInt() - 1)), Qt::LeftButton);
+        else if (step.startsWith(u"seg"))
+            QTest::mouseClick(child(window(h), u"cmdBunsetsu_"_s + step.mid(3)), Qt::LeftButton);
+        else if (buttons.contains(step))
+            QTest::mouseClick(child(window(h), buttons.value(step)), Qt::LeftButton);
+        else if (step == u"close")
+            window(h).close();
+        else if (step == u"field")
+            h.clickFieldAt(int(h.text().size()));
+        else if (step == u"menu") {
+            QAction *entry = menuEntry(h);
+            QVERIFY(entry && entry->isEnabled());
+            entry->trigger();
+            QApplication::activePopupWidget()->close();
+            QTRY_VERIFY(conversion(h).active());
+        } else
+            QFAIL(qPrintable(u"unknown step "_s + step));
+    }
+}
+
+} // namespace
+
+class ConversionTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void steps_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<int>("kanjisu");
+        QTest::addColumn<QString>("shown"); // what the open conversion shows in place of the reading; "-" when closed
+        QTest::addColumn<int>("beeps");
+        // clang-format off
+        QTest::newRow("変換 shows the first candidates") << u"kana:きょうは 変換"_s << u""_s << u""_s << 0 << u"今日は"_s << 0;
+        QTest::newRow("Enter takes them") << u"kana:きょうは 変換 Enter"_s << u"今日は"_s << u""_s << 3 << u"-"_s << 0;
+        QTest::newRow("Space: the next candidate") << u"kana:きょうは 変換 Space Enter"_s << u"京は"_s << u""_s << 2 << u"-"_s << 0;
+        QTest::newRow("変換 again, Down, Up") << u"kana:きょうは 変換 変換 Down Up Enter"_s << u"京は"_s << u""_s << 2 << u"-"_s << 0;
+        QTest::newRow("candidates wrap round") << u"kana:きょうは 変換 Space Space Space Space Space"_s << u""_s << u""_s << 0 << u"今日は"_s << 0;
+        QTest::newRow("the reading's own forms follow") << u"kana:きょうは 変換 Up Up"_s << u""_s << u""_s << 0 << u"きょうは"_s << 0;
+        QTest::newRow("Right: the next segment") << u"kana:きょうは 変換 Right Space Enter"_s << u"今日葉"_s << u""_s << 3 << u"-"_s << 0;
+        QTest::newRow("Left back to the first") << u"kana:きょうは 変換 Right Left Space"_s << u""_s << u""_s << 0 << u"京は"_s << 0;
+        QTest::newRow("a number chooses and moves on") << u"kana:きょうは 変換 2 3 Enter"_s << u"京歯"_s << u""_s << 2 << u"-"_s << 0;
+        QTest::newRow("F7: katakana") << u"kana:きょうは 変換 F7 Enter"_s << u"キョウは"_s << u""_s << 4 << u"-"_s << 0;
+        QTest::newRow("F6: hiragana") << u"kana:きょうは 変換 Space F6"_s << u""_s << u""_s << 0 << u"きょうは"_s << 0;
+        QTest::newRow("Shift+Left shortens") << u"kana:きょうは 変換 S-Left Enter"_s << u"巨鵜は"_s << u""_s << 3 << u"-"_s << 0;
+        QTest::newRow("Shift+Right lengthens") << u"kana:きょうは 変換 S-Right"_s << u""_s << u""_s << 0 << u"きょうは"_s << 0;
+        QTest::newRow("Escape gives the reading back") << u"kana:きょうは 変換 Space Right 3 Esc"_s << u"きょうは"_s << u"きょうは"_s << 0 << u"-"_s << 0;
+        QTest::newRow("Backspace too") << u"kana:きょうは 変換 BS"_s << u"きょうは"_s << u"きょうは"_s << 0 << u"-"_s << 0;
+        QTest::newRow("取消 too") << u"kana:きょうは 変換 Space 取消"_s << u"きょうは"_s << u"きょうは"_s << 0 << u"-"_s << 0;
+        QTest::newRow("closing the window too") << u"kana:きょうは 変換 close"_s << u"きょうは"_s << u"きょうは"_s << 0 << u"-"_s << 0;
+        QTest::newRow("a row chooses and moves on") << u"kana:きょうは 変換 row3 row2 確定"_s << u"強葉"_s << u""_s << 2 << u"-"_s << 0;
+        QTest::newRow("a segment becomes current") << u"kana:きょうは 変換 seg1 row3"_s << u""_s << u""_s << 0 << u"今日歯"_s << 0;
+        QTest::newRow("▼: the next page") << u"kana:し 変換 ▼ 確定"_s << u"士"_s << u""_s << 1 << u"-"_s << 0;
+        QTest::newRow("PageDown wraps round") << u"kana:し 変換 PgDn PgDn"_s << u""_s << u""_s << 0 << u"死"_s << 0;
+        QTest::newRow("▲ wraps to the last page") << u"kana:し 変換 ▲ row5"_s << u""_s << u""_s << 0 << u"シ"_s << 0;
+        QTest::newRow("a second word keeps the order") << u"kana:きょうは 変換 Enter kana:てんき 変換 Enter"_s << u"今日は天気"_s << u""_s << 5 << u"-"_s << 0;
+        QTest::newRow("the next key selects what it adds") << u"kana:きょうは 変換 Enter kana:てん"_s << u"今日はてん"_s << u"てん"_s << 3 << u"-"_s << 0;
+        QTest::newRow("a key first takes the conversion") << u"kana:きょうは 変換 Space kana:あ"_s << u"京はあ"_s << u"あ"_s << 2 << u"-"_s << 0;
+        QTest::newRow("全消去 takes it, then clears") << u"kana:きょうは 変換 key:cmdClrall"_s << u""_s << u""_s << 0 << u"-"_s << 0;
+        QTest::newRow("１字消 takes it, then deletes") << u"kana:きょうは 変換 key:cmdClr"_s << u"今日"_s << u""_s << 2 << u"-"_s << 0;
+        QTest::newRow("a click in the field takes it") << u"kana:きょうは 変換 Space field"_s << u"京は"_s << u""_s << 2 << u"-"_s << 0;
+        QTest::newRow("a typed character takes it, then goes in") << u"kana:きょうは 変換 type:a"_s << u"今日はa"_s << u""_s << 4 << u"-"_s << 0;
+        QTest::newRow("the field's menu converts") << u"kana:にほん menu Space Enter"_s << u"二本"_s << u""_s << 2 << u"-"_s << 0;
+        QTest::newRow("cut at 16 units, as a commit") << u"type:あああああああああああああ kana:ぺん 変換 Space Enter"_s << u"あああああああああああああボール"_s << u""_s << 17 << u"-"_s << 0;
+        QTest::newRow("nothing selected: a beep") << u"kana:あ field 変換"_s << u"あ"_s << u""_s << 0 << u"-"_s << 1;
+        QTest::newRow("no kana selected: a beep") << u"key:cmdKazu_1 変換"_s << u"１"_s << u"１"_s << 0 << u"-"_s << 1;
+        // clang-format on
+    }
+
+    void steps()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, text);
+        QFETCH(QString, selected);
+        QFETCH(int, kanjisu);
+        QFETCH(QString, shown);
+        QFETCH(int, beeps);
+        Harness h;
+        run(h, script);
+        QCOMPARE(h.text(), text);
+        QCOMPARE(h.selected(), selected);
+        QCOMPARE(h.vars().Kanjisu, kanjisu);
+        const convert::Session *session = conversion(h).session();
+        QCOMPARE(session ? session->composed() : u"-"_s, shown);
+        QCOMPARE(windowShown(h), shown != u"-"_s);
+        QCOMPARE(h.desktop.beeps, beeps);
+        if (session)
+            QCOMPARE(QApplication::focusWidget(), h.field()); // the window never takes it
+    }
+
+    // Without a dictionary the menu's entry says why it is off, and the 変換 key only beeps.
+    void unavailableEngine()
+    {
+        Harness h;
+        h.engineMode = TableEngine::Unavailable;
+        clickKeysFor(h, u"にほん"_s);
+        QAction *entry = menuEntry(h);
+        QVERIFY(entry);
+        QCOMPARE(entry->text(), u"変換"_s);
+        QVERIFY(!entry->isEnabled());
+        QCOMPARE(entry->toolTip(), u"辞書がありません"_s);
+        QApplication::activePopupWidget()->close();
+        run(h, u"変換"_s);
+        QCOMPARE(h.desktop.beeps, 1);
+        QCOMPARE(h.selected(), u"にほん"_s);
+        QVERIFY(!windowShown(h));
+    }
+
+    void menuEntryWantsKana()
+    {
+        Harness h;
+        h.click(u"cmdKazu_1"_s);
+        QAction *entry = menuEntry(h);
+        QVERIFY(entry && !entry->isEnabled());
+        QCOMPARE(entry->toolTip(), u"かなを選ぶと変換できます"_s);
+        QApplication::activePopupWidget()->close();
+    }
+
+    // What was taken is learned; what was cancelled is not.
+    void acceptingTeachesTheEngine()
+    {
+        Harness h;
+        run(h, u"kana:きょうは 変換 Space Esc 変換 Space Enter"_s);
+        QVERIFY(h.engine);
+        QCOMPARE(h.engine->learned, (QList<QStringList> { { u"きょう"_s, u"は"_s }, { u"京"_s, u"は"_s } }));
+    }
+
+    // The candidate window opens under the reading, belongs to the keyboard, never takes the focus, and names
+    // its rows and segments for a screen reader; under the pointer a row lights up as the keys do.
+    void candidateWindow()
+    {
+        Harness h;
+        run(h, u"kana:にほん 変換 Enter kana:きょうは 変換"_s);
+        convert::FrmHenkan &w = window(h);
+        QVERIFY(w.isVisible());
+        const QPoint fieldBottom = h.field()->mapToGlobal(QPoint(0, h.field()->height()));
+        // Below the reading where the screen has room, else above it, on the screen either way.
+        const QRect screen = w.screen()->availableGeometry();
+        QVERIFY(screen.contains(w.geometry()));
+        if (fieldBottom.y() + w.height() <= screen.bottom() + 1)
+            QCOMPARE(w.y(), fieldBottom.y());
+        else
+            QVERIFY(w.y() < fieldBottom.y() - h.field()->height());
+        QVERIFY2(w.x() > fieldBottom.x() + 40, "the window starts where the reading does, after 日本");
+        QCOMPARE(w.windowHandle()->transientParent(), h.keyboard().windowHandle());
+        QVERIFY(w.windowFlags() & Qt::WindowDoesNotAcceptFocus);
+        QCOMPARE(QApplication::focusWidget(), h.field());
+
+        const auto name
+            = [](QWidget *widget) { return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name); };
+        ui::Button *row1 = child<ui::Button>(w, u"cmdKoho_0"_s);
+        ui::Button *row2 = child<ui::Button>(w, u"cmdKoho_1"_s);
+        QCOMPARE(name(row1), u"1  今日"_s);
+        QVERIFY(row1->isChecked() && !row2->isChecked());
+        QCOMPARE(name(child(w, u"cmdBunsetsu_1"_s)), u"は"_s);
+        QVERIFY(child<ui::Button>(w, u"cmdBunsetsu_0"_s)->isChecked());
+        QVERIFY(!child(w, u"cmdBunsetsu_2"_s)->isVisible());
+        QVERIFY(!child(w, u"cmdKoho_5"_s)->isVisible()); // 今日 京 強 きょう キョウ
+
+        h.moveOnto(row2);
+        QCoreApplication::processEvents();
+        QCOMPARE(row2->backColor(), QColor(255, 255, 255));
+        QCOMPARE(row1->backColor(), QColor(255, 255, 128)); // the chosen one keeps its mark
+        QCOMPARE(child<ui::Button>(w, u"cmdKoho_2"_s)->backColor(), QColor(192, 192, 192));
+        saveArtefact(&w, u"candidates"_s);
+    }
+};
+
+QTEST_MAIN(ConversionTest)
+#include "tst_conversion.moc"
