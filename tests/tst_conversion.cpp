@@ -54,7 +54,8 @@ QAction *menuEntry(Harness &h)
 // One word per step: kana:TEXT clicks the keys that type it; key:NAME clicks that key or command; a key's name
 // (変換 Space Down Up Left Right S-Left S-Right PgDn PgUp F6 F7 Enter Esc BS 1..9) goes to the focus; row1..9,
 // seg0..14, ▲ ▼ 確定 取消 click in the candidate window, close closes it; menu takes 「変換」 from the field's
-// menu; field clicks into the field; type:X types X on the physical keyboard.
+// menu; field clicks into the field; type:X types X on the physical keyboard, im:X commits X as an input method;
+// page1 makes page 1 the active window.
 void run(Harness &h, const QString &script)
 {
     static const QHash<QString, std::pair<int, Qt::KeyboardModifiers>> keys {
@@ -95,7 +96,12 @@ void run(Harness &h, const QString &script)
             QTest::mouseClick(child(window(h), buttons.value(step)), Qt::LeftButton);
         else if (step == u"close")
             window(h).close();
-        else if (step == u"field")
+        else if (step.startsWith(u"im:"))
+            sendInputMethod(h.field(), {}, step.mid(3));
+        else if (step == u"page1") {
+            h.page(1).activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&h.page(1)));
+        } else if (step == u"field")
             h.clickFieldAt(int(h.text().size()));
         else if (step == u"menu") {
             QAction *entry = menuEntry(h);
@@ -150,6 +156,10 @@ private Q_SLOTS:
         QTest::newRow("a key first takes the conversion") << u"kana:きょうは 変換 Space kana:あ"_s << u"京はあ"_s << u"あ"_s << 2 << u"-"_s << 0;
         QTest::newRow("全消去 takes it, then clears") << u"kana:きょうは 変換 key:cmdClrall"_s << u""_s << u""_s << 0 << u"-"_s << 0;
         QTest::newRow("１字消 takes it, then deletes") << u"kana:きょうは 変換 key:cmdClr"_s << u"今日"_s << u""_s << 2 << u"-"_s << 0;
+        QTest::newRow("a key takes it while a page is active") << u"kana:きょうは 変換 page1 kana:あ"_s << u"今日はあ"_s << u"あ"_s << 3 << u"-"_s << 0;
+        QTest::newRow("another window leaves it open") << u"kana:きょうは 変換 page1"_s << u""_s << u""_s << 0 << u"今日は"_s << 0;
+        QTest::newRow("終 takes it") << u"kana:きょうは 変換 key:cmdEND"_s << u"今日は"_s << u""_s << 3 << u"-"_s << 0;
+        QTest::newRow("an input method's commit takes it first") << u"kana:きょうは 変換 Space im:X"_s << u"京はX"_s << u""_s << 3 << u"-"_s << 0;
         QTest::newRow("a click in the field takes it") << u"kana:きょうは 変換 Space field"_s << u"京は"_s << u""_s << 2 << u"-"_s << 0;
         QTest::newRow("a typed character takes it, then goes in") << u"kana:きょうは 変換 type:a"_s << u"今日はa"_s << u""_s << 4 << u"-"_s << 0;
         QTest::newRow("the field's menu converts") << u"kana:にほん menu Space Enter"_s << u"二本"_s << u""_s << 2 << u"-"_s << 0;

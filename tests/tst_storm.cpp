@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A random storm of clicks, pointer moves, typing, input-method commits and pastes over the real windows. After
+// A random storm of clicks, pointer moves, typing, input-method commits, pastes and the program's own conversions
+// (the 変換 key, its keys, clicks in the candidate window) over the real windows. After
 // every event the text, the keyboard's variables and the set of visible windows must still make sense; a failure
 // is shrunk to the shortest sequence of events that still shows it, and printed with the seed.
 //
@@ -9,6 +10,7 @@
 #include "Harness.h"
 #include "KeyboardModel.h"
 #include "Shrink.h"
+#include "convert/Conversion.h"
 #include "ui/Platform.h"
 
 #include <QClipboard>
@@ -185,7 +187,7 @@ struct KeyDef {
 };
 
 // Keys as a physical keyboard sends them: the text is what the platform puts in the key event.
-const std::array<KeyDef, 22> Keys { {
+const std::array<KeyDef, 30> Keys { {
     { Qt::Key_unknown, {}, nullptr, "printable" },
     { Qt::Key_Backspace, {}, u"\b", "Backspace" },
     { Qt::Key_Return, {}, u"\r", "Enter" },
@@ -208,7 +210,52 @@ const std::array<KeyDef, 22> Keys { {
     { Qt::Key_Z, Qt::ControlModifier, u"\x1a", "Ctrl+Z" },
     { Qt::Key_Y, Qt::ControlModifier, u"\x19", "Ctrl+Y" },
     { Qt::Key_At, Qt::ControlModifier, u"\0", "Ctrl+@" },
+    // What a conversion takes besides Space, Enter, Escape, Backspace, Left, Right and Shift+Left.
+    { Qt::Key_Henkan, {}, u"", "Henkan" },
+    { Qt::Key_Down, {}, u"", "Down" },
+    { Qt::Key_Up, {}, u"", "Up" },
+    { Qt::Key_Right, Qt::ShiftModifier, u"", "Shift+Right" },
+    { Qt::Key_PageDown, {}, u"", "PageDown" },
+    { Qt::Key_F6, {}, u"", "F6" },
+    { Qt::Key_F7, {}, u"", "F7" },
+    { Qt::Key_2, {}, u"2", "2" },
 } };
+int keyIndex(const char *name)
+{
+    const auto named
+        = std::find_if(Keys.begin(), Keys.end(), [&](const KeyDef &k) { return qstrcmp(k.name, name) == 0; });
+    return int(named - Keys.begin());
+}
+const int Henkan = keyIndex("Henkan");
+
+// What a key does to a conversion open in the field, as every input method has it.
+enum class Effect { Stays, Accepts, Cancels, AcceptsFirst };
+
+Effect onConversion(const KeyDef &key)
+{
+    if (key.modifiers & Qt::ControlModifier)
+        return Effect::AcceptsFirst;
+    switch (key.key) {
+    case Qt::Key_Return:
+        return Effect::Accepts;
+    case Qt::Key_Escape:
+    case Qt::Key_Backspace:
+        return Effect::Cancels;
+    case Qt::Key_Henkan:
+    case Qt::Key_Space:
+    case Qt::Key_Down:
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_PageDown:
+    case Qt::Key_F6:
+    case Qt::Key_F7:
+    case Qt::Key_2:
+        return Effect::Stays;
+    default:
+        return Effect::AcceptsFirst;
+    }
+}
 
 QString describe(const Event &event)
 {
@@ -295,6 +342,8 @@ struct Figures {
     long overflows = 0;
     long ends = 0;
     long refusedCopies = 0;
+    std::array<long, 3> conversions {}; // opened, accepted, cancelled
+    long refusedConversions = 0; // 変換 with no kana selected, which beeps
 };
 
 class Storm {
@@ -309,7 +358,7 @@ public:
     Figures figures() const
     {
         Figures counted = m_figures;
-        counted.overflows = m_model.beeps; // each overflow beeps once, and nothing else does
+        counted.overflows = m_model.beeps - m_figures.refusedConversions; // the other beeps are the overflows
         counted.refusedCopies = m_model.refusedCopies;
         return counted;
     }
@@ -319,6 +368,7 @@ private:
     const std::vector<QWidget *> &controls(Window which);
     const std::vector<QWidget *> &buttons(Window which);
     bool endsTheProgram(const Event &event, QWidget *clicked) const;
+    Effect onConversion(const Event &event, QWidget *w) const;
     void sendKey(QWidget *target, const Event &event);
     std::optional<QString> check(const Event &event, QWidget *moved);
 
@@ -379,6 +429,29 @@ Event Storm::draw(Random &random)
 
     Event event;
     event.content = random();
+    // Conversions often, and an open one mostly goes on with its own keys and buttons: else nearly every event
+    // would end it at once.
+    const bool converting = h.keyboard().conversion().active();
+    if (!converting && chance(random, 4)) {
+        event.kind = Kind::Type;
+        event.key = Henkan;
+        return event;
+    }
+    if (converting && chance(random, 60)) {
+        static const std::array ConversionKeys { Henkan, keyIndex("Space"), keyIndex("Down"), keyIndex("Up"),
+            keyIndex("Left"), keyIndex("Right"), keyIndex("Shift+Left"), keyIndex("Shift+Right"), keyIndex("PageDown"),
+            keyIndex("F6"), keyIndex("F7"), keyIndex("2"), keyIndex("Enter"), keyIndex("Escape"),
+            keyIndex("Backspace") };
+        if (chance(random, 55)) {
+            event.kind = Kind::Type;
+            event.key = pick(random, ConversionKeys);
+        } else {
+            event.kind = chance(random, 95) ? Kind::Click : Kind::Close;
+            event.window = Candidates;
+            event.target = pick(random, buttons(Candidates))->objectName();
+        }
+        return event;
+    }
     const int roll = below(random, 1000);
     if (roll < 300) {
         event.kind = Kind::Click;
@@ -417,7 +490,7 @@ Event Storm::draw(Random &random)
         }
     } else if (roll < 840) {
         event.kind = Kind::Type;
-        event.key = chance(random, 60) ? 0 : below(random, int(Keys.size()));
+        event.key = chance(random, 15) ? Henkan : chance(random, 60) ? 0 : below(random, int(Keys.size()));
     } else if (roll < 860) {
         event.kind = Kind::KeyToFocus;
         event.key = below(random, int(Keys.size()));
@@ -438,6 +511,47 @@ Event Storm::draw(Random &random)
         event.kind = Kind::RefuseClipboard;
     }
     return event;
+}
+
+// What the event makes of a conversion open in the field: a click or a key anywhere on the keyboard, and an input
+// method writing into the field, take it first; the candidate window's own buttons and the conversion's keys act on
+// it; nothing on the other windows touches it.
+Effect Storm::onConversion(const Event &event, QWidget *w) const
+{
+    const auto candidateButton = [&](QWidget *button) {
+        const QString name = button ? button->objectName() : QString();
+        return name == u"cmdKakutei" ? Effect::Accepts : name == u"cmdTorikeshi" ? Effect::Cancels : Effect::Stays;
+    };
+    const bool keyboard = event.window == Keyboard;
+    switch (event.kind) {
+    case Kind::Click:
+        return keyboard                  ? Effect::AcceptsFirst
+            : event.window == Candidates ? candidateButton(w->findChild<QWidget *>(event.target))
+                                         : Effect::Stays;
+    case Kind::ClickAt:
+        return keyboard                  ? Effect::AcceptsFirst
+            : event.window == Candidates ? candidateButton(w->childAt(event.from))
+                                         : Effect::Stays;
+    case Kind::Type:
+        return ::onConversion(Keys[std::size_t(event.key)]);
+    case Kind::KeyToFocus:
+        return w->focusWidget() == h.field() ? ::onConversion(Keys[std::size_t(event.key)])
+            : keyboard                       ? Effect::AcceptsFirst
+                                             : Effect::Stays;
+    case Kind::Close:
+        return keyboard ? Effect::AcceptsFirst : event.window == Candidates ? Effect::Cancels : Effect::Stays;
+    case Kind::ClickField:
+    case Kind::DragField:
+    case Kind::Commit:
+    case Kind::Preedit:
+    case Kind::Paste:
+        return Effect::AcceptsFirst;
+    case Kind::Move:
+    case Kind::RefuseClipboard:
+    case Kind::Count:
+        break;
+    }
+    return Effect::Stays;
 }
 
 bool Storm::endsTheProgram(const Event &event, QWidget *clicked) const
@@ -464,9 +578,37 @@ std::optional<QString> Storm::run(const Event &event)
     QWidget *w = window(event.window);
     if (!w || !w->isVisible())
         return skip();
-    const KeyboardModel::Before before { h.text(), h.vars() };
+    KeyboardModel::Before before { h.text(), h.vars() };
     m_model.startEvent();
     ui::TextBox *field = h.field();
+
+    // A conversion open in the field: what accepting or cancelling it leaves, from what it shows.
+    const convert::Session *session = h.keyboard().conversion().session();
+    const Effect effect = session ? onConversion(event, w) : Effect::Stays;
+    QString acceptedText, cancelledText;
+    if (session) {
+        const int at = field->cursorPosition();
+        acceptedText = accepted(before.text, at, session->composed());
+        cancelledText = before.text.left(at) + session->reading() + before.text.mid(at);
+    }
+    if (effect == Effect::AcceptsFirst) {
+        before.text = acceptedText;
+        m_model.visible[Candidates] = false;
+    }
+    // The 変換 key, with no conversion open, converts a selection that holds kana, and beeps at any other.
+    const bool henkan = (event.kind == Kind::Type || (event.kind == Kind::KeyToFocus && w->focusWidget() == field))
+        && Keys[std::size_t(event.key)].key == Qt::Key_Henkan;
+    if (!session && henkan) {
+        const QString selected = field->selectedText();
+        if (std::any_of(selected.begin(), selected.end(),
+                [](QChar c) { return (c >= u'\u3041' && c <= u'\u3096') || (c >= u'\u30A1' && c <= u'\u30FA'); })) {
+            m_model.visible[Candidates] = true;
+            m_model.text = before.text.left(field->selectionStart()) + before.text.mid(field->selectionEnd());
+        } else {
+            ++m_model.beeps;
+            ++m_figures.refusedConversions;
+        }
+    }
     QWidget *clicked = nullptr;
     QWidget *moved = nullptr;
 
@@ -546,7 +688,7 @@ std::optional<QString> Storm::run(const Event &event)
         break;
     }
     case Kind::Close:
-        if (event.window != Keyboard)
+        if (event.window != Keyboard && event.window != Candidates)
             m_model.visible[event.window] = false;
         w->close();
         break;
@@ -556,6 +698,19 @@ std::optional<QString> Storm::run(const Event &event)
         break;
     case Kind::Count:
         break;
+    }
+
+    if (effect == Effect::Accepts || effect == Effect::AcceptsFirst)
+        ++m_figures.conversions[1];
+    if (effect == Effect::Cancels)
+        ++m_figures.conversions[2];
+    if (!session && m_model.visible[Candidates])
+        ++m_figures.conversions[0];
+    if (effect == Effect::Accepts || effect == Effect::Cancels) {
+        m_model.text = effect == Effect::Accepts ? acceptedText : cancelledText;
+        m_model.visible[Candidates] = false;
+    } else if (session && effect == Effect::Stays && event.kind != Kind::RefuseClipboard) {
+        m_model.text = before.text; // the field shows the conversion; its text waits
     }
 
     if (endsTheProgram(event, clicked)) {
@@ -625,6 +780,10 @@ std::optional<QString> Storm::check(const Event &event, QWidget *moved)
     if (model.clipboard && h.desktop.clipboard != *model.clipboard)
         return u"clipboard: %1, not %2"_s.arg(visible(h.desktop.clipboard), visible(*model.clipboard));
 
+    if (h.keyboard().conversion().active() != model.visible[Candidates])
+        return u"conversion: %1 while its window should be %2"_s.arg(
+            h.keyboard().conversion().active() ? u"open"_s : u"closed"_s,
+            model.visible[Candidates] ? u"visible"_s : u"hidden"_s);
     for (int w = 0; w < WindowCount; ++w) {
         const QWidget *shown = window(Window(w));
         const bool isShown = shown && shown->isVisible();
@@ -662,6 +821,7 @@ std::optional<QString> Storm::check(const Event &event, QWidget *moved)
 // Runs the events on a freshly started program; the first failing check, if any.
 std::optional<Failure> replay(const std::vector<Event> &events)
 {
+    g_warning = QString();
     Harness h;
     Storm storm(h);
     for (std::size_t i = 0; i < events.size(); ++i) {
@@ -723,11 +883,7 @@ private Q_SLOTS:
         const auto click = [](const QString &name) { return Event { .kind = Kind::Click, .target = name }; };
         const auto clickField = [](int position) { return Event { .kind = Kind::ClickField, .position = position }; };
         const auto clickFieldAtPixel = [](int x) { return Event { .kind = Kind::ClickField, .from = QPoint(x, 20) }; };
-        const auto key = [](const char *name) {
-            const auto named
-                = std::find_if(Keys.begin(), Keys.end(), [&](const KeyDef &k) { return qstrcmp(k.name, name) == 0; });
-            return Event { .kind = Kind::Type, .key = int(named - Keys.begin()) };
-        };
+        const auto key = [](const char *name) { return Event { .kind = Kind::Type, .key = keyIndex(name) }; };
         const auto preedit = [](const QString &text) { return Event { .kind = Kind::Preedit, .text = text }; };
         const auto drag = [](int from, int to) {
             return Event { .kind = Kind::DragField, .from = QPoint(from, 20), .to = QPoint(to, 20) };
@@ -759,6 +915,14 @@ private Q_SLOTS:
             click(u"cmdMoji_24"_s), click(u"cmdClr"_s), typed(u"\U00020BB7"_s),
             preedit(u"めび換\u0308月ざ\u2066\u302Aか\u200Fウる\U0001F469の\U0001F468\u200Eツゐ字"_s), drag(400, 109) }
                                                << u"\U00020BB7\U0001F468東\U0001F469げ京\U00020BB7イいゥは変"_s;
+        // The notice, shown by the overflow, took the activation; Shift, which the field leaves alone, travelled on to
+        // the keyboard window and was taken for a key pressed elsewhere, which ended the conversion.
+        QTest::newRow("Shift+Left while another window is active")
+            << Events { Event { .kind = Kind::Paste, .text = u"\u302Aひ\U00029E3D]5"_s },
+                   click(u"cmdMoji_36"_s), click(u"cmdMojiS_7"_s), click(u"cmdEmoji3"_s),
+                   Event { .kind = Kind::Move, .window = Notice, .from = QPoint(117, 135) }, click(u"cmdMoji_15"_s),
+                   Event { .kind = Kind::KeyToFocus, .key = Henkan }, key("Shift+Left") }
+            << u"\u302A"_s;
         QTest::newRow("click past the preedit")
             << Events { typed(u"G"_s), preedit(u"かんじ"_s), clickFieldAtPixel(500), typed(u"x"_s) } << u"Gx"_s;
     }
@@ -830,6 +994,8 @@ private Q_SLOTS:
         qInfo("storm: peak memory %s", qPrintable(peakMemory()));
         qInfo("storm: %ld units pasted, %ld committed; %ld overflows, %ld ends, %ld refused copies reported",
             figures.pastedUnits, figures.committedUnits, figures.overflows, figures.ends, figures.refusedCopies);
+        qInfo("storm: %ld conversions opened, %ld accepted, %ld cancelled; %ld refused for want of kana",
+            figures.conversions[0], figures.conversions[1], figures.conversions[2], figures.refusedConversions);
         QCOMPARE(g_swallowed, figures.refusedCopies);
     }
 };

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QPalette>
 #include <QTextCharFormat>
+#include <utility>
 
 namespace convert {
 
@@ -98,6 +99,7 @@ Conversion::Conversion(ui::TextBox &field, ui::Desktop &desktop, QWidget &owner,
     , m_window([this] { return std::make_unique<FrmHenkan>(*this, &m_owner); })
 {
     m_field.installEventFilter(this);
+    m_owner.installEventFilter(this);
     connect(&m_field, &ui::TextBox::contextMenuOpening, this, &Conversion::addMenuEntry);
 }
 
@@ -126,6 +128,7 @@ void Conversion::start()
     }
     ui::FaultHook::check(ui::Operation::Convert);
     m_session.emplace(engine(), reading);
+    QCoreApplication::instance()->installEventFilter(&m_elsewhere);
     m_readingStart = m_field.selectionStart();
     const QRect field = m_field.rect();
     const int left = m_field.positionLeft(m_readingStart);
@@ -133,7 +136,7 @@ void Conversion::start()
     try {
         m_window.get().Present(*m_session, under);
     } catch (...) {
-        m_session.reset();
+        end();
         throw;
     }
     // The reading leaves the text for the preedit, as when an input method reconverts a selection.
@@ -214,32 +217,49 @@ void Conversion::chooseKatakana()
 
 void Conversion::accept()
 {
-    if (!active())
+    if (!active()) {
+        hideWindow(); // left open by a hide the platform refused
         return;
+    }
     const QString text = m_session->accept();
-    m_session.reset();
+    end();
     // The preedit goes and the result arrives as an input method's commit: each character announced as it comes,
     // the field's length limit cutting what does not fit.
     QInputMethodEvent commit;
     commit.setCommitString(text);
-    QCoreApplication::sendEvent(&m_field, &commit);
+    send(commit);
     hideWindow();
 }
 
 void Conversion::cancel()
 {
-    if (!active())
+    if (!active()) {
+        hideWindow();
         return;
+    }
     const QString reading = m_session->cancel();
-    m_session.reset();
+    end();
     // The reading goes back where it stood, selected again, as if no conversion had been: nothing is announced as
     // typed.
     QInputMethodEvent clear;
-    QCoreApplication::sendEvent(&m_field, &clear);
+    send(clear);
     m_field.setCursorPosition(m_readingStart);
     m_field.insert(reading);
     m_field.setSelection(m_readingStart, int(reading.size()));
     hideWindow();
+}
+
+void Conversion::send(QInputMethodEvent &event)
+{
+    const bool showing = std::exchange(m_showing, true);
+    QCoreApplication::sendEvent(&m_field, &event);
+    m_showing = showing;
+}
+
+void Conversion::end()
+{
+    m_session.reset();
+    QCoreApplication::instance()->removeEventFilter(&m_elsewhere);
 }
 
 void Conversion::hideWindow()
@@ -267,37 +287,58 @@ void Conversion::showInField(int replaceFrom, int replaceLength)
             { QInputMethodEvent::TextFormat, int(currentFrom), int(currentLength), current },
             { QInputMethodEvent::Cursor, int(composed.size()), 0, {} } });
     preedit.setCommitString({}, replaceFrom, replaceLength);
-    QCoreApplication::sendEvent(&m_field, &preedit);
+    send(preedit);
 }
 
 bool Conversion::eventFilter(QObject *watched, QEvent *event)
 {
+    const QEvent::Type type = event->type();
+    if (watched == &m_owner) {
+        // The keyboard going (終, its frame, the end of the program) takes what the conversion shows.
+        if (type == QEvent::Hide && active())
+            ui::runGuarded("Form_Hide", [this] { accept(); });
+        return false;
+    }
     if (watched != &m_field)
         return false;
-    switch (event->type()) {
+    switch (type) {
     case QEvent::KeyPress: {
+        m_fieldKey = event;
         bool consumed = false;
         ui::runGuarded("Txt1_KeyDown", [&] { Txt1_KeyDown(static_cast<QKeyEvent *>(event), consumed); });
         return consumed;
     }
-    case QEvent::FocusOut: {
-        // Another window becoming active (another program, a page, the field's own menu) leaves the conversion
-        // open for when the user comes back; the focus moving on within the keyboard is a click on a key or command.
-        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-            return false;
-        [[fallthrough]];
-    }
+    case QEvent::InputMethod:
+        // The desktop's input method writing into the field: what the conversion shows is taken first.
+        if (active() && !m_showing)
+            ui::runGuarded("Txt1_InputMethod", [this] { accept(); });
+        return false;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-        // Anything done elsewhere first takes what the conversion shows, as an input method does.
+        // A click into the field takes what the conversion shows, as with an input method.
         if (active())
-            ui::runGuarded(
-                event->type() == QEvent::FocusOut ? "Txt1_LostFocus" : "Txt1_MouseDown", [this] { accept(); });
+            ui::runGuarded("Txt1_MouseDown", [this] { accept(); });
         return false;
     default:
         return false;
     }
+}
+
+// While a conversion is open every event of the program passes here first: a press or a key anywhere else on the
+// keyboard window (a key, a command, its bare surface) takes what the conversion shows before it acts, whichever
+// window was active then.
+bool Conversion::Elsewhere::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::KeyPress)
+        return false;
+    // A key the field did not take travels on to the window: still the field's.
+    if (type == QEvent::KeyPress && event == m_conversion.m_fieldKey)
+        return false;
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (widget && widget != &m_conversion.m_field && widget->window() == &m_conversion.m_owner)
+        ui::runGuarded("Form_Click", [this] { m_conversion.accept(); });
+    return false;
 }
 
 void Conversion::Txt1_KeyDown(QKeyEvent *event, bool &consumed)

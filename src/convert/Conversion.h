@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+class QInputMethodEvent;
 class QKeyEvent;
 class QMenu;
 
@@ -66,6 +67,18 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Watches the whole program while a conversion is open (see eventFilter in the source).
+    class Elsewhere final : public QObject {
+    public:
+        explicit Elsewhere(Conversion &conversion)
+            : m_conversion(conversion)
+        { }
+        bool eventFilter(QObject *watched, QEvent *event) override;
+
+    private:
+        Conversion &m_conversion;
+    };
+
     void Txt1_KeyDown(QKeyEvent *event, bool &consumed);
     void mnuHenkan_Click();
     void addMenuEntry(QMenu *menu);
@@ -76,6 +89,10 @@ private:
     // The field's preedit: the composed text, underlined, with the current segment highlighted.
     void showInField(int replaceFrom = 0, int replaceLength = 0);
     void hideWindow();
+    // Sends one of the conversion's own input-method events to the field.
+    void send(QInputMethodEvent &event);
+    // The session is over, by accepting or cancelling.
+    void end();
 
     ui::TextBox &m_field;
     ui::Desktop &m_desktop;
@@ -86,6 +103,9 @@ private:
     ui::SingleInstance<FrmHenkan> m_window;
     // Where the reading stood in the field, to give it back there.
     int m_readingStart = 0;
+    bool m_showing = false; // an event of the conversion's own is on its way to the field
+    const QEvent *m_fieldKey = nullptr; // the last key the field was sent, which may travel on to its window
+    Elsewhere m_elsewhere { *this };
 };
 
 } // namespace convert

@@ -28,7 +28,7 @@ constexpr int SegmentsLeft = 6, SegmentsWidth = 468, SegmentGap = 2, SegmentPadd
 
 FrmHenkan::FrmHenkan(Conversion &conversion, QWidget *owner)
     : ui::Form(FrmHenkanDefinition, owner,
-        Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint)
+        Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint)
     , m_conversion(conversion)
     , m_owner(owner)
     , cmdBunsetsu(new ui::ButtonArray(controlArray<ui::Button>(u"cmdBunsetsu"), this))

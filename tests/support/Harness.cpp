@@ -2,6 +2,7 @@
 // The test harness: the real program, offscreen, with a recording desktop.
 #include "Harness.h"
 
+#include "convert/FrmHenkan.h"
 #include "explain/Pages.h"
 #include "ui/Fonts.h"
 #include "ui/Platform.h"
@@ -40,6 +41,12 @@ void Harness::activateKeyboard()
 
 ui::Form &Harness::window(int which)
 {
+    if (which == Candidates) {
+        ui::Form *candidates = windowIfCreated(Candidates);
+        if (!candidates)
+            qFatal("no conversion has made the candidate window yet");
+        return *candidates;
+    }
     return which == Keyboard ? keyboard() : which == Notice ? explanation().notice() : explanation().page(which);
 }
 
@@ -47,6 +54,8 @@ ui::Form *Harness::windowIfCreated(int which)
 {
     if (which == Keyboard)
         return &keyboard();
+    if (which == Candidates)
+        return keyboard().conversion().windowIfCreated();
     return which == Notice ? explanation().noticeIfCreated() : explanation().pageIfCreated(which);
 }
 

@@ -44,6 +44,18 @@ QString typedBy(Harness &h, const QString &key)
     return {};
 }
 
+QString accepted(const QString &text, int at, const QString &composed)
+{
+    QString in;
+    for (qsizetype i = 0; i < composed.size();) {
+        const qsizetype units = composed.at(i).isHighSurrogate() && i + 1 < composed.size() ? 2 : 1;
+        if (text.size() + in.size() + units <= FieldUnits)
+            in += composed.mid(i, units);
+        i += units;
+    }
+    return text.left(at) + in + text.mid(at);
+}
+
 void clickKeysFor(Harness &h, const QString &text)
 {
     static QHash<QString, QString> keys;

@@ -19,6 +19,9 @@ int voicedKana(int mark);
 // What a character key of the keyboard types, worked out from the captions: a small kana is one code point below its
 // large one, a voiced kana one above the kana it voices and a semi-voiced one two above. Empty for other controls.
 QString typedBy(Harness &h, const QString &key);
+// The text a conversion open in the field leaves once accepted: `composed` goes in at `at`, a character at a time,
+// each only if it still fits in the field's 16 units, as an input method's commit does.
+QString accepted(const QString &text, int at, const QString &composed);
 // Clicks, for each character of `text`, the key that types it.
 void clickKeysFor(Harness &h, const QString &text);
 // The text once `typed` went in at a clicked place inside it, else at the end; not yet cut.
@@ -49,7 +52,7 @@ public:
     std::optional<int> aru;
     std::optional<QString> clipboard;
     // What must hold at every moment.
-    std::array<bool, WindowCount> visible { true, true, false, false, false };
+    std::array<bool, WindowCount> visible { true, true, false, false, false, false };
     int beeps = 0;
     int reported = 0; // failures the program has reported, these included
     long refusedCopies = 0;
