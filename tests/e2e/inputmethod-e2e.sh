@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # End to end under a real X server: kana clicked on the keyboard, converted to kanji by the desktop's input
-# method (ibus + mozc, then fcitx5 + mozc), copied, and kept by a clipboard manager after the program has ended.
+# method (ibus + mozc, then fcitx5 + mozc, which keep the 変換 key), or with no input method by the program's own
+# conversion (keys and mouse alone), copied, and kept by a clipboard manager after the program has ended.
 #
 # Usage: inputmethod-e2e.sh PROGRAM KEY_PLACES (the test build's key-places, which says where each key lies)
 # Prints one line per check and a closing "N passed, N failed, N skipped" line. Exits 0 when every check that
@@ -38,11 +39,11 @@ record() { # record PASS|FAIL|SKIP description [detail]
     fi
 }
 
-# Middle of a control, in pixels of the keyboard's client area at scale 1, from the places the program itself gives
-# its controls (written by key-places before the session starts).
-key_centre() { # key_centre NAME INDEX
+# Middle of a control, in pixels of its window's client area at scale 1, from the places the program itself gives
+# its controls (written by key-places before the session starts): the keyboard's, or the candidate window's.
+key_centre() { # key_centre NAME INDEX [PLACES]
     local x y width height
-    read -r _ _ x y width height < <(grep "^$1 $2 " "$WORK/places") || return 1
+    read -r _ _ x y width height < <(grep "^$1 $2 " "${3:-$WORK/places}") || return 1
     echo "$((x + width / 2)) $((y + height / 2))"
 }
 
@@ -123,13 +124,25 @@ ime_key() {
     sleep 0.4
 }
 
+# Where an input method takes the 変換 key, the program's own conversion must not open as well.
+OWN_OPENED=0
 type_and_convert() { # type_and_convert KEYS...
     local key
     for key in "$@"; do
         click "$key"
     done
     ime_key Henkan_Mode
+    own_window >/dev/null && OWN_OPENED=$((OWN_OPENED + 1))
     ime_key Return
+}
+
+check_input_method_kept_the_key() { # check_input_method_kept_the_key NAME
+    if ((OWN_OPENED == 0)); then
+        record PASS "$1: the input method keeps the 変換 key (the program's own conversion stays closed)"
+    else
+        record FAIL "$1: the input method keeps the 変換 key (the program's own conversion stays closed)" \
+            "its window opened $OWN_OPENED times"
+    fi
 }
 
 clipboard_is() {
@@ -171,6 +184,7 @@ phase_ibus() {
     # mozc was enabled before the keyboard started, as on a desktop where it runs already: the very first 変換
     # converts the first word clicked.
     convert_two_words "ibus-mozc: the first 変換 converts, and two words in a row reach the clipboard as $CONVERTED"
+    check_input_method_kept_the_key ibus-mozc
 }
 
 phase_fcitx5() {
@@ -210,6 +224,91 @@ EOF
         return
     fi
     convert_two_words "fcitx5-mozc: two words converted in a row reach the clipboard as $CONVERTED"
+    check_input_method_kept_the_key fcitx5-mozc
+}
+
+# The program's own conversion, on a desktop with no input method: the 変換 key reaches the field.
+own_window() { # the candidate window's id, while it is shown
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null); do
+        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = 変換 ] && echo "$w" && return 0
+    done
+    return 1
+}
+
+click_candidates() { # click_candidates NAME:INDEX, or NAME: a control of the candidate window
+    local name=${1%%:*} index=- window centre x y
+    [ "$name" != "$1" ] && index=${1#*:}
+    window=$(own_window) || { record FAIL "click $1" "the candidate window is not shown"; return 1; }
+    centre=$(key_centre "$name" "$index" "$WORK/places-henkan") || { record FAIL "click $1" "no such control"; return 1; }
+    read -r x y <<<"$centre"
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove --sync $((X + x)) $((Y + y)) click 1
+}
+
+phase_own() {
+    if ! start_program own-program.log; then
+        record FAIL "own conversion: the keyboard window opens" "$(tail -3 "$WORK/own-program.log")"
+        return
+    fi
+    local key
+    # shellcheck disable=SC2086
+    for key in $WORD1_KEYS; do click "$key"; done
+    ime_key Henkan_Mode
+    if wait_for 5 own_window >/dev/null; then
+        record PASS "own conversion: 変換 with no input method opens the candidate window"
+    else
+        record FAIL "own conversion: 変換 with no input method opens the candidate window" "$(tail -3 "$WORK/own-program.log")"
+        return
+    fi
+    ime_key Return
+    if wait_for 5 eval '! own_window >/dev/null'; then
+        record PASS "own conversion: Enter takes the candidates and closes the window"
+    else
+        record FAIL "own conversion: Enter takes the candidates and closes the window" "still shown"
+    fi
+    # shellcheck disable=SC2086
+    type_and_convert $WORD2_KEYS
+    click cmdCopy
+    check_clipboard "own conversion: two words converted in a row reach the clipboard as $CONVERTED" "$CONVERTED"
+
+    # shellcheck disable=SC2086
+    for key in $WORD1_KEYS; do click "$key"; done
+    ime_key Henkan_Mode
+    ime_key Escape
+    click cmdCopy
+    check_clipboard "own conversion: Escape gives the kana back" "$CONVERTED$TYPED_ONLY"
+
+    # With the mouse alone: the field's menu, a candidate row, 確定.
+    click cmdClrall
+    # shellcheck disable=SC2086
+    for key in $WORD2_KEYS; do click "$key"; done
+    local field x y
+    field=$(key_centre Txt1 -)
+    read -r x y <<<"$field"
+    xdotool mousemove --sync $((WIN_X + x)) $((WIN_Y + y)) click 3
+    sleep 0.5
+    # The menu opens at the pointer with 「変換」 its first entry.
+    xdotool mousemove_relative --sync 24 12 click 1
+    if wait_for 5 own_window >/dev/null; then
+        click_candidates cmdKoho:0
+        sleep 0.3
+        click_candidates cmdKakutei
+        sleep 0.3
+        click cmdCopy
+        check_clipboard "own conversion: by the mouse alone, menu, row 1 and 確定 give 電話" "電話"
+    else
+        record FAIL "own conversion: the field's menu 「変換」 opens the candidate window" "$(tail -3 "$WORK/own-program.log")"
+    fi
+
+    # What the conversion learnt stays in the program's own folder, closed to others, and nowhere else.
+    local store=$HOME/.local/share/gojuon-keyboard
+    if [ -d "$store" ] && [ "$(stat -c %a "$store")" = 700 ] && [ ! -e "$HOME/.anthy" ]; then
+        record PASS "own conversion: learning is kept in ~/.local/share/gojuon-keyboard (0700) and not in ~/.anthy"
+    else
+        record FAIL "own conversion: learning is kept in ~/.local/share/gojuon-keyboard (0700) and not in ~/.anthy" \
+            "$(ls -la "$store" "$HOME/.anthy" 2>&1 | head -3 | tr '\n' ' ')"
+    fi
 }
 
 # What "コピー" put on the clipboard outlives the program only where a clipboard manager takes it over.
@@ -295,6 +394,11 @@ run_session() {
     else
         record SKIP "fcitx5-mozc (fcitx5, fcitx5-mozc or fcitx5-frontend-qt6 is missing)"
     fi
+    if [ -e /usr/share/anthy/anthy.dic ]; then
+        dbus-run-session -- bash "$WORK/e2e.sh" --phase own >>"$WORK/session.log" 2>&1
+    else
+        record SKIP "own conversion (anthy's dictionary, anthy-common, is missing)"
+    fi
     if command -v xfsettingsd >/dev/null; then
         dbus-run-session -- bash "$WORK/e2e.sh" --phase clipboard >>"$WORK/session.log" 2>&1
     else
@@ -342,7 +446,8 @@ started=$(date +%s)
 environment=(env -i "HOME=$WORK" "PATH=/usr/local/bin:/usr/bin:/bin" "LANG=C.UTF-8" "XDG_RUNTIME_DIR=$WORK/run"
     "ASAN_OPTIONS=${ASAN_OPTIONS:-}" "UBSAN_OPTIONS=${UBSAN_OPTIONS:-}")
 mkdir -m 700 "$WORK/run"
-if ! HOME=$WORK XDG_RUNTIME_DIR=$WORK/run "$2" FrmKyBod >"$WORK/places" 2>"$WORK/key-places.log" || [ ! -s "$WORK/places" ]; then
+if ! HOME=$WORK XDG_RUNTIME_DIR=$WORK/run "$2" FrmKyBod >"$WORK/places" 2>"$WORK/key-places.log" || [ ! -s "$WORK/places" ] \
+    || ! HOME=$WORK XDG_RUNTIME_DIR=$WORK/run "$2" FrmHenkan >"$WORK/places-henkan" 2>>"$WORK/key-places.log"; then
     echo "FAILED  the keys' places come from $2: $(tail -1 "$WORK/key-places.log")"
     echo "0 passed, 1 failed, 0 skipped"
     exit 1

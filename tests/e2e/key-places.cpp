@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where each control of a window lies, from the program's own windows built offscreen, so the end-to-end scripts
 // click keys where the program puts them: one "name index x y width height" line a control, index "-" for none.
+#include "convert/FrmHenkan.h"
 #include "explain/Pages.h"
 #include "keyboard/KeyboardApp.h"
 #include "ui/Desktop.h"
@@ -21,12 +22,13 @@ int main(int argc, char **argv)
     keyboard::KeyboardApp app(desktop);
     app.start();
     explain::Explanation &explanation = app.explanation();
-    const std::array<ui::Form *, 5> windows { &app.keyboard(), &explanation.page(1), &explanation.page(2),
-        &explanation.page(3), &explanation.notice() };
+    convert::FrmHenkan candidates(app.keyboard().conversion(), &app.keyboard());
+    const std::array<ui::Form *, 6> windows { &app.keyboard(), &explanation.page(1), &explanation.page(2),
+        &explanation.page(3), &explanation.notice(), &candidates };
     const auto found = std::find_if(
         windows.begin(), windows.end(), [&](const ui::Form *form) { return form->objectName() == window; });
     if (found == windows.end()) {
-        std::fprintf(stderr, "usage: key-places [FrmKyBod|FrmBun3a|FrmBun3b|FrmBun3c|FrmBun3d]\n");
+        std::fprintf(stderr, "usage: key-places [FrmKyBod|FrmBun3a|FrmBun3b|FrmBun3c|FrmBun3d|FrmHenkan]\n");
         return 2;
     }
     const ui::Form &form = **found;
