@@ -1,13 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the program's own conversion costs: the first 変換 (which starts anthy), the later steps on 15-kana readings,
-// and the memory anthy adds. Prints figures; learning goes to a temporary folder, not the user's.
+// the keys in the real keyboard up to the candidate window painted, and the memory anthy adds. Prints figures;
+// learning goes to a temporary folder, not the user's.
+#include "convert/Conversion.h"
 #include "convert/Engine.h"
+#include "convert/FrmHenkan.h"
 #include "convert/Session.h"
+#include "keyboard/KeyboardApp.h"
+#include "ui/Desktop.h"
+#include "ui/Fonts.h"
+#include "ui/TextBox.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -56,13 +64,66 @@ void measure(const char *name, int runs, const std::function<void(int)> &step)
         "  %-22s median %7.3f ms, slowest %7.3f ms (%d runs)\n", name, times[times.size() / 2], times.back(), runs);
 }
 
+// The keys of the conversion in the keyboard itself, each up to the window painted anew, as a user meets them.
+void inTheKeyboard(const QString &reading)
+{
+    std::printf("In the keyboard (offscreen): each key up to the candidate window painted\n");
+    ui::registerFonts();
+    ui::QtDesktop desktop;
+    keyboard::KeyboardApp program(desktop);
+    program.start();
+    if (!QTest::qWaitForWindowExposed(&program.keyboard()))
+        std::printf("  the keyboard did not show\n");
+    ui::TextBox *field = program.keyboard().findChild<ui::TextBox *>(u"Txt1"_s);
+    const Memory atRest;
+    const auto key = [&](Qt::Key code, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::sendKeyEvent(QTest::Click, field, code, QString(), modifiers);
+        QCoreApplication::processEvents(); // the repaints the key asked for
+    };
+    const auto open = [&] {
+        field->setText(reading);
+        field->selectAll();
+        key(Qt::Key_Henkan);
+    };
+    QElapsedTimer timer;
+    timer.start();
+    open();
+    const double firstMs = double(timer.nsecsElapsed()) / 1e6;
+    convert::FrmHenkan *window = program.keyboard().conversion().windowIfCreated();
+    if (!window || !window->isVisible()) {
+        std::printf("  the candidate window did not open\n");
+        return;
+    }
+    std::printf("  %-22s %7.3f ms (engine start, window made and shown)\n", "first 変換", firstMs);
+    const int runs = 100;
+    measure("変換 (engine started)", runs, [&](int) {
+        key(Qt::Key_Escape);
+        open();
+    });
+    measure("next candidate", runs, [&](int) { key(Qt::Key_Space); });
+    measure("resize", runs, [&](int i) { key(i % 2 ? Qt::Key_Right : Qt::Key_Left, Qt::ShiftModifier); });
+    measure("next segment", runs, [&](int) { key(Qt::Key_Right); });
+    measure("Escape and 変換 again", runs, [&](int) {
+        key(Qt::Key_Escape);
+        open();
+    });
+    printMemory("keyboard at rest", atRest);
+    printMemory("after conversions", Memory {});
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QTemporaryDir data;
     qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    if (app.arguments().contains(u"--keyboard"_s)) {
+        inTheKeyboard(u"きょうはいいてんきですねわたし"_s);
+        return 0;
+    }
     const QStringList readings { u"きょうはいいてんきですねわたし"_s, u"わたしはがくせいですよろしくね"_s,
         u"にほんごのべんきょうはたのしい"_s };
 
@@ -101,5 +162,6 @@ int main(int argc, char **argv)
     printMemory("before the engine", before);
     printMemory("after first conversion", after);
     printMemory("after all steps", Memory {});
+    std::printf("(run again with --keyboard for the keys in the real keyboard, in a process of its own)\n");
     return 0;
 }

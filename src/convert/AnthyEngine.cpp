@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTemporaryFile>
@@ -18,6 +19,7 @@
 #include <cerrno>
 #include <limits>
 #include <numeric>
+#include <optional>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -27,6 +29,45 @@ namespace convert {
 namespace {
 
 AnthyEngine *s_running = nullptr; // anthy's state is global: one started engine at a time
+
+// Anthy is loaded with the first conversion, not with the program: until a user converts, it costs no start-up time
+// and no memory. These are the functions the engine calls, found in the library then.
+#define GOJUON_ANTHY_FUNCTIONS(X)                                                                                      \
+    X(init)                                                                                                            \
+    X(quit) X(conf_override) X(set_logger) X(create_context) X(release_context) X(context_set_encoding)                \
+        X(set_reconversion_mode) X(set_string) X(get_stat) X(get_segment_stat) X(get_segment) X(resize_segment)        \
+            X(commit_segment)
+
+struct Library {
+#define GOJUON_DECLARE(name) decltype(&::anthy_##name) name = nullptr;
+    GOJUON_ANTHY_FUNCTIONS(GOJUON_DECLARE)
+#undef GOJUON_DECLARE
+};
+
+// The library's functions, or null when it cannot be loaded; loaded once, and kept until the program ends.
+const Library *library()
+{
+    static const std::optional<Library> loaded = []() -> std::optional<Library> {
+        QLibrary file(u"anthy"_s, 1);
+        if (!file.load())
+            return std::nullopt;
+        Library functions;
+        bool complete = true;
+#define GOJUON_RESOLVE(name)                                                                                           \
+    functions.name = reinterpret_cast<decltype(functions.name)>(file.resolve("anthy_" #name));                         \
+    complete = complete && functions.name;
+        GOJUON_ANTHY_FUNCTIONS(GOJUON_RESOLVE)
+#undef GOJUON_RESOLVE
+        return complete ? std::optional(functions) : std::nullopt;
+    }();
+    return loaded ? &*loaded : nullptr;
+}
+
+// Only ever called once library() has been found: every engine starts by loading it.
+const Library &anthy()
+{
+    return *library();
+}
 
 struct Run {
     QString text;
@@ -84,11 +125,11 @@ void preferDigitWidth(const QString &reading, QStringList &candidates)
 
 QString segmentText(anthy_context *context, int segment, int candidate)
 {
-    const int length = anthy_get_segment(context, segment, candidate, nullptr, 0);
+    const int length = anthy().get_segment(context, segment, candidate, nullptr, 0);
     if (length < 0)
         return {};
     QByteArray buffer(length + 1, '\0');
-    if (anthy_get_segment(context, segment, candidate, buffer.data(), int(buffer.size())) != length)
+    if (anthy().get_segment(context, segment, candidate, buffer.data(), int(buffer.size())) != length)
         return {};
     buffer.truncate(length);
     return QString::fromUtf8(buffer);
@@ -97,14 +138,14 @@ QString segmentText(anthy_context *context, int segment, int candidate)
 int segmentCount(anthy_context *context)
 {
     anthy_conv_stat stat {};
-    anthy_get_stat(context, &stat);
+    anthy().get_stat(context, &stat);
     return stat.nr_segment;
 }
 
 anthy_segment_stat segmentStat(anthy_context *context, int segment)
 {
     anthy_segment_stat stat {};
-    if (anthy_get_segment_stat(context, segment, &stat) != 0)
+    if (anthy().get_segment_stat(context, segment, &stat) != 0)
         stat = {};
     return stat;
 }
@@ -116,13 +157,13 @@ void dropAnthyLog(int, const char *)
 // Only hiragana reach anthy, which must not turn the reading into something else before converting.
 anthy_context *newContext()
 {
-    anthy_context *context = anthy_create_context();
-    if (context && anthy_context_set_encoding(context, ANTHY_UTF8_ENCODING) != ANTHY_UTF8_ENCODING) {
-        anthy_release_context(context);
+    anthy_context *context = anthy().create_context();
+    if (context && anthy().context_set_encoding(context, ANTHY_UTF8_ENCODING) != ANTHY_UTF8_ENCODING) {
+        anthy().release_context(context);
         return nullptr;
     }
     if (context)
-        anthy_set_reconversion_mode(context, ANTHY_RECONVERT_DISABLE);
+        anthy().set_reconversion_mode(context, ANTHY_RECONVERT_DISABLE);
     return context;
 }
 
@@ -189,8 +230,8 @@ AnthyEngine::~AnthyEngine()
     if (!m_started)
         return;
     for (anthy_context *context : std::as_const(m_contexts))
-        anthy_release_context(context);
-    anthy_quit();
+        anthy().release_context(context);
+    anthy().quit();
     s_running = nullptr;
 }
 
@@ -216,22 +257,26 @@ bool AnthyEngine::start()
         m_reason = u"かな漢字変換はほかで使われています"_s;
         return false;
     }
+    if (!library()) {
+        m_reason = u"かな漢字変換（anthy）が入っていません（libanthy1 を入れてください）"_s;
+        return false;
+    }
     // Anthy would also append every conversion to this file; nothing is written outside the store.
     qunsetenv("ANTHY_HISTORY_FILE");
     const QString home = prepareStore();
     // Anthy prints its own complaints about the store on every conversion; the store is checked and reported once
     // here instead. A level no message has silences them all.
-    anthy_set_logger(dropAnthyLog, std::numeric_limits<int>::max());
+    anthy().set_logger(dropAnthyLog, std::numeric_limits<int>::max());
     // Anthy keeps what it learns in $HOME/.anthy, with HOME from the password database unless overridden. Set on
     // every start: that also makes anthy read the store again after an earlier engine quit.
-    anthy_conf_override("HOME", QFile::encodeName(home).constData());
-    if (anthy_init() != 0) {
+    anthy().conf_override("HOME", QFile::encodeName(home).constData());
+    if (anthy().init() != 0) {
         m_reason = u"かな漢字変換の辞書が見つかりません（anthy-common を入れてください）"_s;
         return false;
     }
     anthy_context *context = newContext();
     if (!context) {
-        anthy_quit();
+        anthy().quit();
         m_reason = u"かな漢字変換（anthy）を始められませんでした"_s;
         return false;
     }
@@ -311,7 +356,7 @@ anthy_context *AnthyEngine::setRun(qsizetype run, const QString &text, const QLi
     anthy_context *context = m_contexts.at(run);
     if (lengths.isEmpty() || m_held.at(run) != text) {
         m_held[run].clear();
-        if (anthy_set_string(context, toAnthy(text).toUtf8().constData()) != 0)
+        if (anthy().set_string(context, toAnthy(text).toUtf8().constData()) != 0)
             return nullptr;
         m_held[run] = text;
     }
@@ -319,7 +364,7 @@ anthy_context *AnthyEngine::setRun(qsizetype run, const QString &text, const QLi
     for (int i = 0; i < lengths.size() && i < segmentCount(context); ++i) {
         int length = segmentStat(context, i).seg_len;
         while (length != lengths.at(i)) {
-            anthy_resize_segment(context, i, length < lengths.at(i) ? 1 : -1);
+            anthy().resize_segment(context, i, length < lengths.at(i) ? 1 : -1);
             const int now = segmentStat(context, i).seg_len;
             if (now == length)
                 break; // as far as anthy goes
@@ -388,7 +433,7 @@ void AnthyEngine::learn(const QStringList &readings, const QStringList &chosen)
                     break;
                 }
             }
-            anthy_commit_segment(context, i, index);
+            anthy().commit_segment(context, i, index);
         }
         m_held[ordinal].clear();
     }
