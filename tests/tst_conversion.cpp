@@ -321,13 +321,16 @@ private Q_SLOTS:
         convert::FrmHenkan &w = window(h);
         QVERIFY(w.isVisible());
         const QPoint fieldBottom = h.field()->mapToGlobal(QPoint(0, h.field()->height()));
-        // Below the reading where the screen has room, else above it, on the screen either way.
+        // Below the reading where the screen has room, else above it, else as low as the screen goes; on the screen.
         const QRect screen = w.screen()->availableGeometry();
+        const int fieldTop = fieldBottom.y() - h.field()->height();
         QVERIFY(screen.contains(w.geometry()));
         if (fieldBottom.y() + w.height() <= screen.bottom() + 1)
             QCOMPARE(w.y(), fieldBottom.y());
+        else if (fieldTop - w.height() >= screen.top())
+            QCOMPARE(w.y() + w.height(), fieldTop);
         else
-            QVERIFY(w.y() < fieldBottom.y() - h.field()->height());
+            QCOMPARE(w.geometry().bottom(), screen.bottom());
         QVERIFY2(w.x() > fieldBottom.x() + 40, "the window starts where the reading does, after 日本");
         QCOMPARE(w.windowHandle()->transientParent(), h.keyboard().windowHandle());
         QVERIFY(w.windowFlags() & Qt::WindowDoesNotAcceptFocus);

@@ -34,7 +34,8 @@ AnthyEngine *s_running = nullptr; // anthy's state is global: one started engine
 // and no memory. These are the functions the engine calls, found in the library then.
 #define GOJUON_ANTHY_FUNCTIONS(X)                                                                                      \
     X(init)                                                                                                            \
-    X(quit) X(conf_override) X(set_logger) X(create_context) X(release_context) X(context_set_encoding)                \
+    X(quit)                                                                                                            \
+    X(conf_override) X(set_logger) X(create_context) X(release_context) X(context_set_encoding)                        \
         X(set_reconversion_mode) X(set_string) X(get_stat) X(get_segment_stat) X(get_segment) X(resize_segment)        \
             X(commit_segment)
 

@@ -59,12 +59,15 @@ FrmHenkan::FrmHenkan(Conversion &conversion, QWidget *owner)
 
 void FrmHenkan::Present(const Session &session, const QRect &under)
 {
-    // Below the text being converted, kept on its screen; above it where the screen ends below.
+    // Below the text being converted, or above it where the screen ends below; on a screen too short for either, as
+    // low as the screen goes, over the keys rather than the text.
     const QScreen *screen = QGuiApplication::screenAt(under.center());
     const QRect available = screen ? screen->availableGeometry() : QRect(under.topLeft(), size());
     QPoint at(under.left(), under.bottom() + 1);
     if (at.y() + height() > available.bottom() + 1)
-        at.setY(std::max(available.top(), under.top() - height()));
+        at.setY(under.top() - height() >= available.top()
+                ? under.top() - height()
+                : std::max(available.top(), available.bottom() + 1 - height()));
     at.setX(std::clamp(at.x(), available.left(), std::max(available.left(), available.right() + 1 - width())));
     move(at);
     ShowSession(session);

@@ -13,7 +13,7 @@ namespace {
 
 using ui::Pointer;
 
-constexpr ui::FontDef RowFont { ui::FaceRoundedGothic, 16.2 };
+constexpr ui::FontDef RowFont { ui::FaceRoundedGothic, 15 };
 constexpr ui::FontDef SegmentFont { ui::FaceRoundedGothic, 13.8 };
 constexpr ui::FontDef ButtonFont { ui::FaceRoundedGothic, 12 };
 
@@ -28,13 +28,13 @@ constexpr ui::ControlDef button(QStringView name, int index, QStringView caption
 // A segment of the reading; the window places and sizes the segments to their texts as they change.
 constexpr ui::ControlDef segment(int index)
 {
-    return button(u"cmdBunsetsu", index, {}, 72 + 372 * index, 72, 360, 480, SegmentFont);
+    return button(u"cmdBunsetsu", index, {}, 72 + 372 * index, 48, 360, 408, SegmentFont);
 }
 
 // Candidate row 1 to 9, numbered by the window.
 constexpr ui::ControlDef row(int index)
 {
-    return button(u"cmdKoho", index, {}, 72, 648 + 456 * index, 5616, 432, RowFont);
+    return button(u"cmdKoho", index, {}, 72, 504 + 384 * index, 5616, 360, RowFont);
 }
 
 // clang-format off
@@ -43,11 +43,11 @@ constexpr std::array Controls = std::to_array<ui::ControlDef>({
     segment(8), segment(9), segment(10), segment(11), segment(12), segment(13), segment(14),
     row(0), row(1), row(2), row(3), row(4), row(5), row(6), row(7), row(8),
     //       name            caption                 left   top   width height font
-    button(u"cmdMae",       ui::NoIndex, u"\u25B2",      72, 4824,  720,  432, ButtonFont, u"\u524D\u306E\u5019\u88DC"), // ▲ 前の候補
-    button(u"cmdTsugi",     ui::NoIndex, u"\u25BC",     852, 4824,  720,  432, ButtonFont, u"\u6B21\u306E\u5019\u88DC"), // ▼ 次の候補
-    button(u"cmdKakutei",   ui::NoIndex, u"\u78BA\u5B9A", 3288, 4824, 1152, 432, ButtonFont,
+    button(u"cmdMae",       ui::NoIndex, u"\u25B2",      72, 3960,  720,  432, ButtonFont, u"\u524D\u306E\u5019\u88DC"), // ▲ 前の候補
+    button(u"cmdTsugi",     ui::NoIndex, u"\u25BC",     852, 3960,  720,  432, ButtonFont, u"\u6B21\u306E\u5019\u88DC"), // ▼ 次の候補
+    button(u"cmdKakutei",   ui::NoIndex, u"\u78BA\u5B9A", 3288, 3960, 1152, 432, ButtonFont,
            u"\u3053\u306E\u6587\u5B57\u3067\u6C7A\u3081\u307E\u3059 (Enter)"), // 確定: この文字で決めます
-    button(u"cmdTorikeshi", ui::NoIndex, u"\u53D6\u6D88", 4536, 4824, 1152, 432, ButtonFont,
+    button(u"cmdTorikeshi", ui::NoIndex, u"\u53D6\u6D88", 4536, 3960, 1152, 432, ButtonFont,
            u"\u5909\u63DB\u3092\u3084\u3081\u3066\u304B\u306A\u306B\u623B\u3057\u307E\u3059 (Esc)"), // 取消: 変換をやめてかなに戻します
 });
 
@@ -55,9 +55,9 @@ constexpr std::array Controls = std::to_array<ui::ControlDef>({
 constexpr std::array Lines = std::to_array<ui::LineDef>({
     //            x1    y1    x2    y2 width  colour
     { u"Lin1",     0,    0, 5760,    0,    1, ui::LineDeepGreen },
-    { u"Lin2",     0,    0,    0, 5328,    1, ui::LineDeepGreen },
-    { u"Lin3",     0, 5316, 5760, 5316,    1, ui::LineDeepGreen },
-    { u"Lin4",  5748,    0, 5748, 5328,    1, ui::LineDeepGreen },
+    { u"Lin2",     0,    0,    0, 4464,    1, ui::LineDeepGreen },
+    { u"Lin3",     0, 4452, 5760, 4452,    1, ui::LineDeepGreen },
+    { u"Lin4",  5748,    0, 5748, 4464,    1, ui::LineDeepGreen },
 });
 // clang-format on
 
@@ -67,7 +67,7 @@ const ui::FormDef FrmHenkanDefinition {
     .name = u"FrmHenkan",
     .caption = u"\u5909\u63DB", // 変換
     .clientWidth = 5760,
-    .clientHeight = 5328,
+    .clientHeight = 4464,
     .designedLeft = 0, // placed under the text being converted
     .designedTop = 0,
     .backColor = ui::WindowBright,
