@@ -80,6 +80,12 @@ WINDOW=
 WIN_X=0
 WIN_Y=0
 
+# Where a window's client area lies on the screen. (xdotool's getwindowgeometry counts a window manager's frame in
+# twice.)
+client_origin() { # client_origin WINDOW
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } END { print x, y }'
+}
+
 keyboard_window() {
     local w
     for w in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null); do
@@ -98,9 +104,7 @@ start_program() { # start_program LOG [VAR=VALUE...]
     PIDS+=("$PROGRAM_PID")
     WINDOW=
     wait_for 20 keyboard_window || return 1
-    eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
-    WIN_X=$X
-    WIN_Y=$Y
+    read -r WIN_X WIN_Y < <(client_origin "$WINDOW")
     # The keyboard takes the focus after the first explanation page has opened.
     wait_for 10 eval '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$WINDOW" ]'
 }
@@ -242,7 +246,7 @@ click_candidates() { # click_candidates NAME:INDEX, or NAME: a control of the ca
     window=$(own_window) || { record FAIL "click $1" "the candidate window is not shown"; return 1; }
     centre=$(key_centre "$name" "$index" "$WORK/places-henkan") || { record FAIL "click $1" "no such control"; return 1; }
     read -r x y <<<"$centre"
-    eval "$(xdotool getwindowgeometry --shell "$window")"
+    read -r X Y < <(client_origin "$window")
     xdotool mousemove --sync $((X + x)) $((Y + y)) click 1
 }
 

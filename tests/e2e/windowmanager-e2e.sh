@@ -142,7 +142,7 @@ keyboard_active() {
 # comes when the pointer is already in place.
 click_key_a() { # click_key_a TIMES
     local x y
-    eval "$(xdotool getwindowgeometry --shell "$KEYBOARD")"
+    read -r X Y < <(xwininfo -id "$KEYBOARD" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } END { print x, y }')
     read -r x y <<<"$KEY_A"
     xdotool mousemove $((X + x)) $((Y + y)) sleep 0.2 click --repeat "$1" --delay 60 1
 }
