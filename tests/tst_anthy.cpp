@@ -301,7 +301,8 @@ private Q_SLOTS:
         QDir().mkpath(box.store + u"/.anthy"_s);
         QFile record(box.store + u"/.anthy/last-record2_default.utf8"_s);
         QVERIFY(record.open(QIODevice::WriteOnly));
-        const QByteArray garbage("ADD \"\xff\xfe\x00\x01 broken", 21);
+        static const char damaged[] = "ADD \"\xff\xfe\x00\x01 broken"; // not UTF-8, and a NUL inside
+        const QByteArray garbage(damaged, sizeof damaged - 1);
         record.write(garbage);
         record.close();
         WarningCounter warnings;

@@ -84,6 +84,13 @@ FrmKyBod::FrmKyBod(ui::Desktop &desktop, explain::Explanation &explanation, conv
     ui::runGuarded("Form_Load", [this] { Form_Load(); });
 }
 
+// The conversion goes first: the window closes as it is destroyed, and an open conversion would otherwise be taken
+// into a keyboard already half gone.
+FrmKyBod::~FrmKyBod()
+{
+    delete m_conversion;
+}
+
 void FrmKyBod::connectHandlers()
 {
     // clang-format off

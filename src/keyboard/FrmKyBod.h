@@ -51,6 +51,7 @@ class FrmKyBod : public ui::Form, private KeyboardVariables {
     Q_OBJECT
 public:
     FrmKyBod(ui::Desktop &desktop, explain::Explanation &explanation, convert::Conversion::EngineFactory engine);
+    ~FrmKyBod() override;
 
     const KeyboardVariables &variables() const { return *this; }
     // The program's own conversion of the field's selection.
@@ -112,7 +113,7 @@ private:
     // The length of the text a key last assigned, as far as the field's 16 units go.
     std::int16_t m_lengthAssigned = 0;
 
-    convert::Conversion *m_conversion = nullptr; // owned by the field it converts in
+    convert::Conversion *m_conversion = nullptr; // a child of the field it converts in, deleted first
     ui::TextBox *Txt1;
     ui::ButtonArray *cmdMoji;
     ui::ButtonArray *cmdMojiS;
