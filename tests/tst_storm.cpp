@@ -918,8 +918,8 @@ private Q_SLOTS:
         // The notice, shown by the overflow, took the activation; Shift, which the field leaves alone, travelled on to
         // the keyboard window and was taken for a key pressed elsewhere, which ended the conversion.
         QTest::newRow("Shift+Left while another window is active")
-            << Events { Event { .kind = Kind::Paste, .text = u"\u302Aひ\U00029E3D]5"_s },
-                   click(u"cmdMoji_36"_s), click(u"cmdMojiS_7"_s), click(u"cmdEmoji3"_s),
+            << Events { Event { .kind = Kind::Paste, .text = u"\u302Aひ\U00029E3D]5"_s }, click(u"cmdMoji_36"_s),
+                   click(u"cmdMojiS_7"_s), click(u"cmdEmoji3"_s),
                    Event { .kind = Kind::Move, .window = Notice, .from = QPoint(117, 135) }, click(u"cmdMoji_15"_s),
                    Event { .kind = Kind::KeyToFocus, .key = Henkan }, key("Shift+Left") }
             << u"\u302A"_s;

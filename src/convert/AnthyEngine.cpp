@@ -32,12 +32,23 @@ AnthyEngine *s_running = nullptr; // anthy's state is global: one started engine
 
 // Anthy is loaded with the first conversion, not with the program: until a user converts, it costs no start-up time
 // and no memory. These are the functions the engine calls, found in the library then.
-#define GOJUON_ANTHY_FUNCTIONS(X)                                                                                      \
-    X(init)                                                                                                            \
-    X(quit)                                                                                                            \
-    X(conf_override) X(set_logger) X(create_context) X(release_context) X(context_set_encoding)                        \
-        X(set_reconversion_mode) X(set_string) X(get_stat) X(get_segment_stat) X(get_segment) X(resize_segment)        \
-            X(commit_segment)
+// clang-format off
+#define GOJUON_ANTHY_FUNCTIONS(X) \
+    X(init) \
+    X(quit) \
+    X(conf_override) \
+    X(set_logger) \
+    X(create_context) \
+    X(release_context) \
+    X(context_set_encoding) \
+    X(set_reconversion_mode) \
+    X(set_string) \
+    X(get_stat) \
+    X(get_segment_stat) \
+    X(get_segment) \
+    X(resize_segment) \
+    X(commit_segment)
+// clang-format on
 
 struct Library {
 #define GOJUON_DECLARE(name) decltype(&::anthy_##name) name = nullptr;
