@@ -47,7 +47,11 @@ AnthyEngine *s_running = nullptr; // anthy's state is global: one started engine
     X(get_segment_stat) \
     X(get_segment) \
     X(resize_segment) \
-    X(commit_segment)
+    X(commit_segment) \
+    X(set_prediction_string) \
+    X(get_prediction_stat) \
+    X(get_prediction) \
+    X(commit_prediction)
 // clang-format on
 
 struct Library {
@@ -243,6 +247,8 @@ AnthyEngine::~AnthyEngine()
         return;
     for (anthy_context *context : std::as_const(m_contexts))
         anthy().release_context(context);
+    if (m_predictions)
+        anthy().release_context(m_predictions);
     anthy().quit();
     s_running = nullptr;
 }
@@ -294,6 +300,8 @@ bool AnthyEngine::start()
     }
     m_contexts = { context };
     m_held = { QString() };
+    // Predictions have a context of their own: anthy crashes reading predictions on a context that converted.
+    m_predictions = newContext();
     m_started = true;
     s_running = this;
     m_reason.clear();
@@ -448,6 +456,53 @@ void AnthyEngine::learn(const QStringList &readings, const QStringList &chosen)
             anthy().commit_segment(context, i, index);
         }
         m_held[ordinal].clear();
+    }
+}
+
+// What anthy predicts for a reading of kana alone: the words and phrases this user took before that begin so.
+QStringList AnthyEngine::predict(const QString &reading)
+{
+    QStringList predictions;
+    if (reading.isEmpty() || !start() || !m_predictions)
+        return predictions;
+    const QList<Run> runs = splitRuns(reading);
+    if (runs.size() != 1 || !runs.front().kana)
+        return predictions;
+    if (anthy().set_prediction_string(m_predictions, toAnthy(reading).toUtf8().constData()) != 0)
+        return predictions;
+    anthy_prediction_stat stat {};
+    if (anthy().get_prediction_stat(m_predictions, &stat) != 0)
+        return predictions;
+    for (int i = 0; i < stat.nr_prediction && predictions.size() < MostPredictions; ++i) {
+        QByteArray buffer(512, '\0');
+        const int length = anthy().get_prediction(m_predictions, i, buffer.data(), int(buffer.size()));
+        if (length <= 0 || length >= buffer.size())
+            continue;
+        buffer.truncate(length);
+        const QString text = QString::fromUtf8(buffer);
+        if (!text.isEmpty() && !predictions.contains(text))
+            predictions.append(text);
+    }
+    return predictions;
+}
+
+void AnthyEngine::learnPrediction(const QString &reading, const QString &text)
+{
+    if (!start() || !m_predictions || text.isEmpty())
+        return;
+    const QString asGiven = toAnthy(reading);
+    if (anthy().set_prediction_string(m_predictions, asGiven.toUtf8().constData()) != 0)
+        return;
+    anthy_prediction_stat stat {};
+    if (anthy().get_prediction_stat(m_predictions, &stat) != 0)
+        return;
+    for (int i = 0; i < stat.nr_prediction; ++i) {
+        QByteArray buffer(512, '\0');
+        const int length = anthy().get_prediction(m_predictions, i, buffer.data(), int(buffer.size()));
+        if (length > 0 && length < buffer.size() && QString::fromUtf8(buffer.left(length)) == text) {
+            anthy().commit_prediction(m_predictions, i);
+            return;
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion engine on anthy (LGPL): started on first use, learning kept in the program's own data folder and
-// nowhere else, converting only the kana in a reading and passing symbols, letters and face marks through as typed.
+// nowhere else. It converts the hiragana, the long-vowel mark ー and the digits of a reading; katakana, symbols,
+// letters and face marks pass through as typed.
 #pragma once
 
 #include "convert/Engine.h"
@@ -25,6 +26,10 @@ public:
     QString unavailableReason() override;
     QList<Segment> convert(const QString &reading, const QList<qsizetype> &leading = {}) override;
     void learn(const QStringList &readings, const QStringList &chosen) override;
+    QStringList predict(const QString &reading) override;
+    void learnPrediction(const QString &reading, const QString &text) override;
+
+    static constexpr int MostPredictions = 16;
 
 private:
     bool start();
@@ -40,6 +45,7 @@ private:
     // be converted anew): resizing then moves one boundary instead of converting the whole run again.
     QList<anthy_context *> m_contexts;
     QStringList m_held;
+    anthy_context *m_predictions = nullptr;
 };
 
 } // namespace convert

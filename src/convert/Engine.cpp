@@ -16,6 +16,8 @@ public:
     QString unavailableReason() override { return QStringLiteral("かな漢字変換なしで作られた版です"); }
     QList<Segment> convert(const QString &, const QList<qsizetype> &) override { return {}; }
     void learn(const QStringList &, const QStringList &) override { }
+    QStringList predict(const QString &) override { return {}; }
+    void learnPrediction(const QString &, const QString &) override { }
 };
 
 } // namespace

@@ -33,6 +33,12 @@ public:
 
     // Tells the engine which text was taken for each segment, so that it ranks it higher next time.
     virtual void learn(const QStringList &readings, const QStringList &chosen) = 0;
+
+    // Longer words and phrases that begin with `reading`, from what this user took before, most likely first. Empty
+    // when the engine has none (or cannot predict).
+    virtual QStringList predict(const QString &reading) = 0;
+    // Tells the engine that `text`, one of its predictions for `reading`, was taken.
+    virtual void learnPrediction(const QString &reading, const QString &text) = 0;
 };
 
 // The engine this build converts with: anthy, or, in a build without conversion, one that says so.

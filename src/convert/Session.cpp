@@ -5,6 +5,7 @@
 
 #include "convert/Kana.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace convert {
@@ -59,19 +60,71 @@ QString Session::chosenText(qsizetype index) const
     return m_segments.at(index).candidates.at(m_chosen.at(index));
 }
 
-qsizetype Session::pageStart() const
+void Session::setPageFit(PageFit fit)
+{
+    m_fit = std::move(fit);
+    m_pageStartsOf = -1;
+    follow();
+}
+
+QList<qsizetype> Session::pageStarts() const
 {
     if (m_segments.isEmpty())
-        return 0;
-    const qsizetype chosen = m_chosen.at(m_current);
-    return chosen - chosen % RowsPerPage;
+        return {};
+    if (m_pageStartsOf == m_current)
+        return m_pageStarts;
+    m_pageStarts.clear();
+    const QStringList &candidates = m_segments.at(m_current).candidates;
+    for (qsizetype first = 0; first < candidates.size();) {
+        m_pageStarts.append(first);
+        first += std::max<qsizetype>(1, m_fit ? m_fit(candidates, first) : MostRows);
+    }
+    m_pageStartsOf = m_current;
+    return m_pageStarts;
+}
+
+qsizetype Session::pageOf(qsizetype candidate) const
+{
+    const QList<qsizetype> starts = pageStarts();
+    qsizetype page = 0;
+    while (page + 1 < starts.size() && starts.at(page + 1) <= candidate)
+        ++page;
+    return page;
+}
+
+void Session::follow()
+{
+    m_shownPage = m_segments.isEmpty() ? 0 : pageOf(m_chosen.at(m_current));
+}
+
+qsizetype Session::pageStart() const
+{
+    return pageStarts().value(m_shownPage, 0);
 }
 
 QStringList Session::pageRows() const
 {
     if (m_segments.isEmpty())
         return {};
-    return m_segments.at(m_current).candidates.mid(pageStart(), RowsPerPage);
+    const QList<qsizetype> starts = pageStarts();
+    const qsizetype first = starts.value(m_shownPage, 0);
+    const qsizetype end
+        = m_shownPage + 1 < starts.size() ? starts.at(m_shownPage + 1) : m_segments.at(m_current).candidates.size();
+    return m_segments.at(m_current).candidates.mid(first, end - first);
+}
+
+bool Session::canScroll(int delta) const
+{
+    const qsizetype page = m_shownPage + delta;
+    return !m_finished && page >= 0 && page < pageStarts().size();
+}
+
+bool Session::scrollPage(int delta)
+{
+    if (!canScroll(delta))
+        return false;
+    m_shownPage += delta;
+    return true;
 }
 
 QString Session::composed() const
@@ -88,6 +141,7 @@ void Session::nextCandidate()
         return;
     const qsizetype count = m_segments.at(m_current).candidates.size();
     m_chosen[m_current] = (m_chosen.at(m_current) + 1) % count;
+    follow();
 }
 
 void Session::previousCandidate()
@@ -96,18 +150,24 @@ void Session::previousCandidate()
         return;
     const qsizetype count = m_segments.at(m_current).candidates.size();
     m_chosen[m_current] = (m_chosen.at(m_current) + count - 1) % count;
+    follow();
 }
 
 bool Session::chooseRow(int row)
 {
-    if (m_finished || m_segments.isEmpty() || row < 1 || row > RowsPerPage)
+    if (m_finished || m_segments.isEmpty() || row < 1 || row > MostRows || row > pageRows().size())
         return false;
-    const qsizetype index = pageStart() + row - 1;
-    if (index >= m_segments.at(m_current).candidates.size())
+    return chooseCandidate(pageStart() + row - 1);
+}
+
+bool Session::chooseCandidate(qsizetype index)
+{
+    if (m_finished || m_segments.isEmpty() || index < 0 || index >= m_segments.at(m_current).candidates.size())
         return false;
     m_chosen[m_current] = index;
     if (m_current + 1 < m_segments.size())
         ++m_current;
+    follow();
     return true;
 }
 
@@ -115,23 +175,23 @@ void Session::nextPage()
 {
     if (m_finished || m_segments.isEmpty())
         return;
-    const qsizetype count = m_segments.at(m_current).candidates.size();
-    const qsizetype next = pageStart() + RowsPerPage;
-    m_chosen[m_current] = next < count ? next : 0;
+    const QList<qsizetype> starts = pageStarts();
+    m_chosen[m_current] = m_shownPage + 1 < starts.size() ? starts.at(m_shownPage + 1) : 0;
+    follow();
 }
 
 void Session::previousPage()
 {
     if (m_finished || m_segments.isEmpty())
         return;
-    const qsizetype count = m_segments.at(m_current).candidates.size();
-    const qsizetype start = pageStart();
-    m_chosen[m_current] = start > 0 ? start - RowsPerPage : (count - 1) - (count - 1) % RowsPerPage;
+    const QList<qsizetype> starts = pageStarts();
+    m_chosen[m_current] = m_shownPage > 0 ? starts.at(m_shownPage - 1) : starts.back();
+    follow();
 }
 
 bool Session::paged() const
 {
-    return !m_segments.isEmpty() && m_segments.at(m_current).candidates.size() > RowsPerPage;
+    return pageStarts().size() > 1;
 }
 
 bool Session::chooseText(const QString &text)
@@ -142,6 +202,7 @@ bool Session::chooseText(const QString &text)
     if (index < 0)
         return false;
     m_chosen[m_current] = index;
+    follow();
     return true;
 }
 
@@ -172,6 +233,7 @@ bool Session::makeCurrent(qsizetype index)
     if (m_finished || index < 0 || index >= m_segments.size())
         return false;
     m_current = index;
+    follow();
     return true;
 }
 
@@ -233,6 +295,8 @@ void Session::adopt(QList<Segment> segments, qsizetype keep)
         m_segments.append(withKanaForms(std::move(segments[i])));
         m_chosen.append(0);
     }
+    m_pageStartsOf = -1; // the segments from `keep` on are new
+    follow();
 }
 
 QString Session::accept()

@@ -15,6 +15,10 @@ public:
     enum Mode { Working, Unavailable, Broken };
     Mode mode = Working;
     QList<QStringList> learned; // readings, then the chosen texts, per call
+    QStringList learnedPredictions; // reading, then the text, per call
+    // What it predicts, by reading: a word of its own, and what it learnt, each segment and the whole, as anthy does.
+    QMap<QString, QString> predictions { { QStringLiteral("\u3066\u3093\u304D\u3088\u307B\u3046"),
+        QStringLiteral("\u5929\u6C17\u4E88\u5831") } }; // てんきよほう 天気予報
 
     const QMap<QString, QStringList> words = [] {
         using namespace Qt::StringLiterals;
@@ -57,5 +61,26 @@ public:
         return segments;
     }
 
-    void learn(const QStringList &readings, const QStringList &chosen) override { learned << readings << chosen; }
+    void learn(const QStringList &readings, const QStringList &chosen) override
+    {
+        learned << readings << chosen;
+        for (qsizetype i = 0; i < readings.size() && i < chosen.size(); ++i)
+            predictions.insert(readings.at(i), chosen.at(i));
+        predictions.insert(readings.join(QString()), chosen.join(QString()));
+    }
+
+    QStringList predict(const QString &reading) override
+    {
+        QStringList found;
+        for (auto it = predictions.cbegin(); it != predictions.cend(); ++it) {
+            if (mode == Working && it.key().startsWith(reading) && it.key() != reading)
+                found.append(it.value());
+        }
+        return found;
+    }
+
+    void learnPrediction(const QString &reading, const QString &text) override
+    {
+        learnedPredictions << reading << text;
+    }
 };
