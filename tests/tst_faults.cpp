@@ -9,6 +9,7 @@
 #include "Colours.h"
 #include "Harness.h"
 #include "KeyboardModel.h"
+#include "convert/FrmKoho.h"
 #include "explain/Explanation.h"
 #include "explain/Pages.h"
 #include "keyboard/KeyboardLayout.h"
@@ -689,10 +690,11 @@ private Q_SLOTS:
     // the load step it belongs to; the keyboard opens all the same and works.
     void startUpStepsRefusedInTurn()
     {
-        // Building the keyboard's own table comes first; it is no handler's step.
+        // Building the keyboard's own table and its candidate bar's comes first; it is no handler's step.
         const int counted = ui::FaultHook::operationsChecked();
         {
             const ui::Form bare(keyboard::FrmKyBodDefinition);
+            const ui::Form bar(convert::FrmKohoDefinition);
         }
         const int building = ui::FaultHook::operationsChecked() - counted;
         int total = 0;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A random storm of clicks, pointer moves, typing, input-method commits, pastes and the program's own conversions
-// (the 変換 key, its keys, clicks in the candidate window) over the real windows. After
+// (the 変換 key, its keys, clicks on the candidate bar's entries and buttons) over the real windows. After
 // every event the text, the keyboard's variables and the set of visible windows must still make sense; a failure
 // is shrunk to the shortest sequence of events that still shows it, and printed with the seed.
 //
@@ -343,6 +343,7 @@ struct Figures {
     long ends = 0;
     long refusedCopies = 0;
     std::array<long, 3> conversions {}; // opened, accepted, cancelled
+    long entries = 0; // entries of the bar taken
     long refusedConversions = 0; // 変換 with no kana selected, which beeps
 };
 
@@ -446,10 +447,17 @@ Event Storm::draw(Random &random)
             event.kind = Kind::Type;
             event.key = pick(random, ConversionKeys);
         } else {
-            event.kind = chance(random, 95) ? Kind::Click : Kind::Close;
-            event.window = Candidates;
-            event.target = pick(random, buttons(Candidates))->objectName();
+            event.kind = Kind::Click;
+            event.window = Bar;
+            event.target = pick(random, buttons(Bar))->objectName();
         }
+        return event;
+    }
+    // The bar's entries and its 変換 after many of the keys, as a user who writes with the mouse takes them.
+    if (!converting && chance(random, 8)) {
+        event.kind = Kind::Click;
+        event.window = Bar;
+        event.target = chance(random, 80) ? u"cmdKoho_%1"_s.arg(below(random, 6)) : u"cmdHenkan"_s;
         return event;
     }
     const int roll = below(random, 1000);
@@ -514,8 +522,8 @@ Event Storm::draw(Random &random)
 }
 
 // What the event makes of a conversion open in the field: a click or a key anywhere on the keyboard, and an input
-// method writing into the field, take it first; the candidate window's own buttons and the conversion's keys act on
-// it; nothing on the other windows touches it.
+// method writing into the field, take it first; the bar's own buttons and the conversion's keys act on it; nothing
+// on the other windows touches it.
 Effect Storm::onConversion(const Event &event, QWidget *w) const
 {
     const auto candidateButton = [&](QWidget *button) {
@@ -525,13 +533,13 @@ Effect Storm::onConversion(const Event &event, QWidget *w) const
     const bool keyboard = event.window == Keyboard;
     switch (event.kind) {
     case Kind::Click:
-        return keyboard                  ? Effect::AcceptsFirst
-            : event.window == Candidates ? candidateButton(w->findChild<QWidget *>(event.target))
-                                         : Effect::Stays;
+        return keyboard           ? Effect::AcceptsFirst
+            : event.window == Bar ? candidateButton(w->findChild<QWidget *>(event.target))
+                                  : Effect::Stays;
     case Kind::ClickAt:
-        return keyboard                  ? Effect::AcceptsFirst
-            : event.window == Candidates ? candidateButton(w->childAt(event.from))
-                                         : Effect::Stays;
+        return keyboard           ? Effect::AcceptsFirst
+            : event.window == Bar ? candidateButton(w->childAt(event.from))
+                                  : Effect::Stays;
     case Kind::Type:
         return ::onConversion(Keys[std::size_t(event.key)]);
     case Kind::KeyToFocus:
@@ -539,7 +547,7 @@ Effect Storm::onConversion(const Event &event, QWidget *w) const
             : keyboard                       ? Effect::AcceptsFirst
                                              : Effect::Stays;
     case Kind::Close:
-        return keyboard ? Effect::AcceptsFirst : event.window == Candidates ? Effect::Cancels : Effect::Stays;
+        return keyboard ? Effect::AcceptsFirst : Effect::Stays;
     case Kind::ClickField:
     case Kind::DragField:
     case Kind::Commit:
@@ -593,20 +601,41 @@ std::optional<QString> Storm::run(const Event &event)
     }
     if (effect == Effect::AcceptsFirst) {
         before.text = acceptedText;
-        m_model.visible[Candidates] = false;
+        m_model.converting = false;
     }
-    // The 変換 key, with no conversion open, converts a selection that holds kana, and beeps at any other.
+    // The bar, once the keyboard has painted: no pointer is quicker than that.
+    if (event.window == Bar)
+        QCoreApplication::processEvents();
+    // The 変換 key, with no conversion open, converts a selection that holds kana, and beeps at any other; the bar's
+    // 変換 converts it too, and is greyed out for any other.
+    const QString selected = field->selectedText();
+    const bool kanaSelected = std::any_of(selected.begin(), selected.end(),
+        [](QChar c) { return (c >= u'\u3041' && c <= u'\u3096') || (c >= u'\u30A1' && c <= u'\u30FA'); });
     const bool henkan = (event.kind == Kind::Type || (event.kind == Kind::KeyToFocus && w->focusWidget() == field))
         && Keys[std::size_t(event.key)].key == Qt::Key_Henkan;
-    if (!session && henkan) {
-        const QString selected = field->selectedText();
-        if (std::any_of(selected.begin(), selected.end(),
-                [](QChar c) { return (c >= u'\u3041' && c <= u'\u3096') || (c >= u'\u30A1' && c <= u'\u30FA'); })) {
-            m_model.visible[Candidates] = true;
+    // What a click on the bar lands on, by name or by place.
+    QWidget *onBar = event.window != Bar ? nullptr
+        : event.kind == Kind::Click      ? w->findChild<QWidget *>(event.target)
+        : event.kind == Kind::ClickAt    ? w->childAt(event.from)
+                                         : nullptr;
+    const QString barTarget = onBar ? onBar->objectName() : QString();
+    const bool barHenkan = barTarget == u"cmdHenkan"_s;
+    if (!session && (henkan || (barHenkan && kanaSelected))) {
+        if (kanaSelected) {
+            m_model.converting = true;
             m_model.text = before.text.left(field->selectionStart()) + before.text.mid(field->selectionEnd());
         } else {
             ++m_model.beeps;
             ++m_figures.refusedConversions;
+        }
+    }
+    // An entry of the bar takes the place of the selected kana, as an accepted conversion's text does.
+    if (!session && barTarget.startsWith(u"cmdKoho_"_s)) {
+        auto *entry = qobject_cast<ui::Button *>(onBar);
+        if (entry && entry->isVisible() && kanaSelected) {
+            const QString rest = before.text.left(field->selectionStart()) + before.text.mid(field->selectionEnd());
+            m_model.text = accepted(rest, field->selectionStart(), entry->text());
+            ++m_figures.entries;
         }
     }
     QWidget *clicked = nullptr;
@@ -688,7 +717,7 @@ std::optional<QString> Storm::run(const Event &event)
         break;
     }
     case Kind::Close:
-        if (event.window != Keyboard && event.window != Candidates)
+        if (event.window != Keyboard && event.window != Bar)
             m_model.visible[event.window] = false;
         w->close();
         break;
@@ -704,11 +733,11 @@ std::optional<QString> Storm::run(const Event &event)
         ++m_figures.conversions[1];
     if (effect == Effect::Cancels)
         ++m_figures.conversions[2];
-    if (!session && m_model.visible[Candidates])
+    if (!session && m_model.converting)
         ++m_figures.conversions[0];
     if (effect == Effect::Accepts || effect == Effect::Cancels) {
         m_model.text = effect == Effect::Accepts ? acceptedText : cancelledText;
-        m_model.visible[Candidates] = false;
+        m_model.converting = false;
     } else if (session && effect == Effect::Stays && event.kind != Kind::RefuseClipboard) {
         m_model.text = before.text; // the field shows the conversion; its text waits
     }
@@ -780,11 +809,15 @@ std::optional<QString> Storm::check(const Event &event, QWidget *moved)
     if (model.clipboard && h.desktop.clipboard != *model.clipboard)
         return u"clipboard: %1, not %2"_s.arg(visible(h.desktop.clipboard), visible(*model.clipboard));
 
-    if (h.keyboard().conversion().active() != model.visible[Candidates])
-        return u"conversion: %1 while its window should be %2"_s.arg(
-            h.keyboard().conversion().active() ? u"open"_s : u"closed"_s,
-            model.visible[Candidates] ? u"visible"_s : u"hidden"_s);
+    if (h.keyboard().conversion().active() != model.converting)
+        return u"conversion: %1, not %2"_s.arg(
+            h.keyboard().conversion().active() ? u"open"_s : u"closed"_s, model.converting ? u"open"_s : u"closed"_s);
+    // The bar follows the keyboard once it has painted; it is never there without it.
+    if (window(Bar)->isVisible() && !h.keyboard().isVisible())
+        return u"windows: the candidate bar is visible without the keyboard"_s;
     for (int w = 0; w < WindowCount; ++w) {
+        if (w == Bar)
+            continue;
         const QWidget *shown = window(Window(w));
         const bool isShown = shown && shown->isVisible();
         if (isShown != model.visible[std::size_t(w)]) {
@@ -994,8 +1027,10 @@ private Q_SLOTS:
         qInfo("storm: peak memory %s", qPrintable(peakMemory()));
         qInfo("storm: %ld units pasted, %ld committed; %ld overflows, %ld ends, %ld refused copies reported",
             figures.pastedUnits, figures.committedUnits, figures.overflows, figures.ends, figures.refusedCopies);
-        qInfo("storm: %ld conversions opened, %ld accepted, %ld cancelled; %ld refused for want of kana",
-            figures.conversions[0], figures.conversions[1], figures.conversions[2], figures.refusedConversions);
+        qInfo("storm: %ld conversions opened, %ld accepted, %ld cancelled; %ld refused for want of kana; %ld entries "
+              "of the bar taken",
+            figures.conversions[0], figures.conversions[1], figures.conversions[2], figures.refusedConversions,
+            figures.entries);
         QCOMPARE(g_swallowed, figures.refusedCopies);
     }
 };

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion's steps. The field is changed as an input method changes it: the reading becomes a preedit when
 // the conversion starts, and the result arrives as a commit, one announced character at a time, which the keyboard
-// counts as typed. Every step that can be refused (converting, showing or hiding the window) comes before the field
-// is touched, so a refused step leaves the text as it was.
+// counts as typed. A step that can be refused (converting) comes before the field is touched, so a refused step
+// leaves the text as it was; the views are told of each change after it.
 #include "convert/Conversion.h"
 
-#include "convert/FrmHenkan.h"
 #include "convert/Kana.h"
 #include "ui/Desktop.h"
 #include "ui/Platform.h"
@@ -96,7 +95,6 @@ Conversion::Conversion(ui::TextBox &field, ui::Desktop &desktop, QWidget &owner,
     , m_desktop(desktop)
     , m_owner(owner)
     , m_makeEngine(std::move(makeEngine))
-    , m_window([this] { return std::make_unique<FrmHenkan>(*this, &m_owner); })
 {
     m_field.installEventFilter(this);
     m_owner.installEventFilter(this);
@@ -117,6 +115,62 @@ QString Conversion::unavailableReason()
     return engine().unavailableReason();
 }
 
+QString Conversion::whyNotStart()
+{
+    if (active())
+        return {};
+    if (!holdsKana(m_field.selectedText()))
+        return SelectKana.toString();
+    return unavailableReason();
+}
+
+void Conversion::setPageFit(Session::PageFit fit)
+{
+    m_pageFit = std::move(fit);
+    if (m_session)
+        m_session->setPageFit(m_pageFit);
+}
+
+QList<Suggestion> Conversion::suggestions()
+{
+    if (active())
+        return {};
+    const QString reading = m_field.selectedText();
+    // What the field can still take in place of the reading.
+    const qsizetype room = m_field.maxLength() - (m_field.text().size() - reading.size());
+    if (reading != m_suggestedFor || room != m_suggestedRoom) {
+        m_suggestedFor = reading;
+        m_suggestedRoom = room;
+        m_suggestions = holdsKana(reading) ? suggest(engine(), reading, room) : QList<Suggestion>();
+    }
+    return m_suggestions;
+}
+
+void Conversion::takeSuggestion(const Suggestion &suggestion)
+{
+    const QString reading = m_field.selectedText();
+    if (active() || reading.isEmpty() || reading != m_suggestedFor || !m_suggestions.contains(suggestion))
+        return;
+    ui::FaultHook::check(ui::Operation::Convert);
+    // The reading goes and the suggestion arrives in its place as an input method's commit, each character announced.
+    QInputMethodEvent commit;
+    commit.setCommitString(suggestion.text, m_field.selectionStart() - m_field.cursorPosition(), int(reading.size()));
+    send(commit);
+    if (suggestion.kind == Suggestion::Kind::Prediction)
+        engine().learnPrediction(reading, suggestion.text);
+    else
+        engine().learn(suggestion.readings, suggestion.chosen);
+    m_suggestedFor.clear(); // what the engine predicts has changed with what it learnt
+    m_suggestedRoom = -1;
+    Q_EMIT changed();
+}
+
+void Conversion::takeBeforePress()
+{
+    if (active())
+        accept();
+}
+
 void Conversion::start()
 {
     if (active())
@@ -128,20 +182,14 @@ void Conversion::start()
     }
     ui::FaultHook::check(ui::Operation::Convert);
     m_session.emplace(engine(), reading);
+    if (m_pageFit)
+        m_session->setPageFit(m_pageFit);
     QCoreApplication::instance()->installEventFilter(&m_elsewhere);
     m_readingStart = m_field.selectionStart();
-    const QRect field = m_field.rect();
-    const int left = m_field.positionLeft(m_readingStart);
-    const QRect under(m_field.mapToGlobal(QPoint(left, field.top())), m_field.mapToGlobal(field.bottomRight()));
-    try {
-        m_window.get().Present(*m_session, under);
-    } catch (...) {
-        end();
-        throw;
-    }
     // The reading leaves the text for the preedit, as when an input method reconverts a selection.
     const int caret = m_field.cursorPosition();
     showInField(m_readingStart - caret, int(reading.size()));
+    Q_EMIT changed();
 }
 
 template<typename Step> void Conversion::update(Step step)
@@ -150,7 +198,7 @@ template<typename Step> void Conversion::update(Step step)
         return;
     step(*m_session);
     showInField();
-    m_window.get().ShowSession(*m_session);
+    Q_EMIT changed();
 }
 
 void Conversion::nextCandidate()
@@ -176,6 +224,16 @@ void Conversion::previousPage()
 void Conversion::chooseRow(int row)
 {
     update([row](Session &session) { session.chooseRow(row); });
+}
+
+void Conversion::chooseCandidate(qsizetype index)
+{
+    update([index](Session &session) { session.chooseCandidate(index); });
+}
+
+void Conversion::scrollPage(int delta)
+{
+    update([delta](Session &session) { session.scrollPage(delta); });
 }
 
 void Conversion::makeCurrent(qsizetype segment)
@@ -217,10 +275,8 @@ void Conversion::chooseKatakana()
 
 void Conversion::accept()
 {
-    if (!active()) {
-        hideWindow(); // left open by a hide the platform refused
+    if (!active())
         return;
-    }
     const QString text = m_session->accept();
     end();
     // The preedit goes and the result arrives as an input method's commit: each character announced as it comes,
@@ -228,15 +284,13 @@ void Conversion::accept()
     QInputMethodEvent commit;
     commit.setCommitString(text);
     send(commit);
-    hideWindow();
+    Q_EMIT changed();
 }
 
 void Conversion::cancel()
 {
-    if (!active()) {
-        hideWindow();
+    if (!active())
         return;
-    }
     const QString reading = m_session->cancel();
     end();
     // The reading goes back where it stood, selected again, as if no conversion had been: nothing is announced as
@@ -246,7 +300,7 @@ void Conversion::cancel()
     m_field.setCursorPosition(m_readingStart);
     m_field.insert(reading);
     m_field.setSelection(m_readingStart, int(reading.size()));
-    hideWindow();
+    Q_EMIT changed();
 }
 
 void Conversion::send(QInputMethodEvent &event)
@@ -259,13 +313,9 @@ void Conversion::send(QInputMethodEvent &event)
 void Conversion::end()
 {
     m_session.reset();
+    m_suggestedFor.clear(); // the engine has learnt: its suggestions may differ now
+    m_suggestedRoom = -1;
     QCoreApplication::instance()->removeEventFilter(&m_elsewhere);
-}
-
-void Conversion::hideWindow()
-{
-    if (FrmHenkan *window = m_window.ifCreated(); window && window->isVisible())
-        window->hideWindow();
 }
 
 void Conversion::showInField(int replaceFrom, int replaceLength)

@@ -4,6 +4,7 @@
 #include "FrmKyBod.h"
 
 #include "KeyboardLayout.h"
+#include "convert/FrmKoho.h"
 #include "explain/Explanation.h"
 #include "ui/Colors.h"
 #include "ui/Desktop.h"
@@ -78,6 +79,12 @@ FrmKyBod::FrmKyBod(ui::Desktop &desktop, explain::Explanation &explanation, conv
 
     m_explanation.setOwner(this);
     m_conversion = new convert::Conversion(*Txt1, desktop, *this, std::move(engine));
+    m_bar = std::make_unique<convert::FrmKoho>(*m_conversion, *Txt1, this);
+    // However a key or command is pressed (the pointer, Space or Enter, a screen reader's action, a switch), an open
+    // conversion is taken before the key acts.
+    for (ui::Button *control : m_resetOrder)
+        connect(control, &ui::Button::pressed, m_conversion,
+            [this] { ui::runGuarded("Form_Press", [this] { m_conversion->takeBeforePress(); }); });
     connectHandlers();
     describeForScreenReaders();
     Txt1->setFocus();
@@ -88,6 +95,7 @@ FrmKyBod::FrmKyBod(ui::Desktop &desktop, explain::Explanation &explanation, conv
 // into a keyboard already half gone.
 FrmKyBod::~FrmKyBod()
 {
+    m_bar.reset();
     delete m_conversion;
 }
 

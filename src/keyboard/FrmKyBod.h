@@ -12,9 +12,10 @@
 //   Clrall 全消去 clear all, END 終 end, Kasoru カーソル cursor (clicked insertion point), Aru 有る "there is"
 //   (a clicked insertion point is pending), Jikazu 字数 character count, Kanjisu 漢字数 where the selection
 //   for conversion starts once text came from the keyboard or the input method, m1..m5 the last hovered index of
-//   cmdMoji, cmdMojiS, cmdDaku, cmdKazu and cmdKigo. The program's own conversion (convert/) adds FrmHenkan 変換
-//   the candidate window, Bunsetsu 文節 segment, Koho 候補 candidate, Mae 前 / Tsugi 次 previous / next page,
-//   Kakutei 確定 accept, Torikeshi 取消 cancel, and on the field Txt1_KeyDown, Txt1_LostFocus and mnuHenkan.
+//   cmdMoji, cmdMojiS, cmdDaku, cmdKazu and cmdKigo. The program's own conversion (convert/) adds FrmKoho 候補
+//   the candidate bar, Henkan 変換 convert, Bunsetsu 文節 segment, Koho 候補 candidate or entry, Mae 前 / Tsugi 次
+//   previous / next page, Mijikaku 短く / Nagaku 長く shorter / longer segment, Kakutei 確定 accept, Torikeshi 取消
+//   cancel, and on the field Txt1_KeyDown and mnuHenkan.
 // SetFocus (capital S) on a control is a checked platform operation: the fault hook may refuse it, and it
 //   activates the control's window when needed. Qt's own setFocus is neither; the handlers use SetFocus.
 #pragma once
@@ -24,6 +25,7 @@
 #include "ui/Form.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace ui {
@@ -33,6 +35,10 @@ class TextBox;
 
 namespace explain {
 class Explanation;
+}
+
+namespace convert {
+class FrmKoho;
 }
 
 namespace keyboard {
@@ -54,8 +60,9 @@ public:
     ~FrmKyBod() override;
 
     const KeyboardVariables &variables() const { return *this; }
-    // The program's own conversion of the field's selection.
+    // The program's own conversion of the field's selection, and the candidate bar along the window's bottom edge.
     convert::Conversion &conversion() { return *m_conversion; }
+    convert::FrmKoho &candidateBar() { return *m_bar; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -114,6 +121,7 @@ private:
     std::int16_t m_lengthAssigned = 0;
 
     convert::Conversion *m_conversion = nullptr; // a child of the field it converts in, deleted first
+    std::unique_ptr<convert::FrmKoho> m_bar;
     ui::TextBox *Txt1;
     ui::ButtonArray *cmdMoji;
     ui::ButtonArray *cmdMojiS;

@@ -126,7 +126,8 @@ void Button::paintEvent(QPaintEvent *)
     if (m_caption.text() != text() || m_captionWidth != textRect.width() || m_captionFont != font())
         prepareCaption(textRect.width());
     painter.setFont(font());
-    painter.setPen(palette().color(QPalette::ButtonText));
+    // A button that cannot be used now shows its caption grey, readable on every face colour.
+    painter.setPen(isEnabled() ? palette().color(QPalette::ButtonText) : QColor(112, 112, 112));
     const QSizeF captionSize = m_caption.size();
     const qreal x
         = m_caption.textWidth() < 0 ? textRect.left() + (textRect.width() - captionSize.width()) / 2 : textRect.left();

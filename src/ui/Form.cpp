@@ -253,12 +253,15 @@ void Form::build()
     }
 }
 
-// One cursor for each pointer of the window, shared by its controls, at the window's device pixel ratio.
+// One cursor for each pointer at each device pixel ratio, shared by every window and control: each image is read
+// once.
 QCursor Form::pointer(Pointer kind)
 {
-    auto found = m_pointers.find(kind);
-    if (found == m_pointers.end())
-        found = m_pointers.emplace(kind, toQCursor(kind, devicePixelRatioF())).first;
+    static std::map<std::pair<Pointer, qreal>, QCursor> made;
+    const std::pair key(kind, devicePixelRatioF());
+    auto found = made.find(key);
+    if (found == made.end())
+        found = made.emplace(key, toQCursor(kind, key.second)).first;
     return found->second;
 }
 

@@ -90,7 +90,6 @@ private:
     QWidget *const m_owner;
     QColor m_backColor;
     std::vector<Built> m_controls;
-    std::map<Pointer, QCursor> m_pointers;
 };
 
 QFont toQFont(const FontDef &font);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where each control of a window lies, from the program's own windows built offscreen, so the end-to-end scripts
 // click keys where the program puts them: one "name index x y width height" line a control, index "-" for none.
-#include "convert/FrmHenkan.h"
+#include "convert/FrmKoho.h"
 #include "explain/Pages.h"
 #include "keyboard/KeyboardApp.h"
 #include "ui/Desktop.h"
@@ -22,13 +22,12 @@ int main(int argc, char **argv)
     keyboard::KeyboardApp app(desktop);
     app.start();
     explain::Explanation &explanation = app.explanation();
-    convert::FrmHenkan candidates(app.keyboard().conversion(), &app.keyboard());
     const std::array<ui::Form *, 6> windows { &app.keyboard(), &explanation.page(1), &explanation.page(2),
-        &explanation.page(3), &explanation.notice(), &candidates };
+        &explanation.page(3), &explanation.notice(), &app.keyboard().candidateBar() };
     const auto found = std::find_if(
         windows.begin(), windows.end(), [&](const ui::Form *form) { return form->objectName() == window; });
     if (found == windows.end()) {
-        std::fprintf(stderr, "usage: key-places [FrmKyBod|FrmBun3a|FrmBun3b|FrmBun3c|FrmBun3d|FrmHenkan]\n");
+        std::fprintf(stderr, "usage: key-places [FrmKyBod|FrmBun3a|FrmBun3b|FrmBun3c|FrmBun3d|FrmKoho]\n");
         return 2;
     }
     const ui::Form &form = **found;

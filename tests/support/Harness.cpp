@@ -2,7 +2,7 @@
 // The test harness: the real program, offscreen, with a recording desktop.
 #include "Harness.h"
 
-#include "convert/FrmHenkan.h"
+#include "convert/FrmKoho.h"
 #include "explain/Pages.h"
 #include "ui/Fonts.h"
 #include "ui/Platform.h"
@@ -24,6 +24,10 @@ Harness::Harness()
     Q_UNUSED(fontsRegistered);
     ui::FaultHook::disarm();
     m_app->start();
+    // The candidate bar follows the keyboard once it has painted; then the keyboard is the active window, as a user
+    // finds it.
+    if (!QTest::qWaitFor([this] { return keyboard().candidateBar().isVisible(); }))
+        qWarning("the candidate bar did not show");
     activateKeyboard();
 }
 
@@ -41,12 +45,8 @@ void Harness::activateKeyboard()
 
 ui::Form &Harness::window(int which)
 {
-    if (which == Candidates) {
-        ui::Form *candidates = windowIfCreated(Candidates);
-        if (!candidates)
-            qFatal("no conversion has made the candidate window yet");
-        return *candidates;
-    }
+    if (which == Bar)
+        return keyboard().candidateBar();
     return which == Keyboard ? keyboard() : which == Notice ? explanation().notice() : explanation().page(which);
 }
 
@@ -54,8 +54,8 @@ ui::Form *Harness::windowIfCreated(int which)
 {
     if (which == Keyboard)
         return &keyboard();
-    if (which == Candidates)
-        return keyboard().conversion().windowIfCreated();
+    if (which == Bar)
+        return &keyboard().candidateBar();
     return which == Notice ? explanation().noticeIfCreated() : explanation().pageIfCreated(which);
 }
 

@@ -14,10 +14,10 @@
 #include <memory>
 
 // The program's windows, numbered as the tests address them: the keyboard, the three pages, the notice and the
-// conversion's candidate window.
-enum Window : quint8 { Keyboard, Page1, Page2, Page3, Notice, Candidates, WindowCount };
+// candidate bar.
+enum Window : quint8 { Keyboard, Page1, Page2, Page3, Notice, Bar, WindowCount };
 inline constexpr std::array<const char *, WindowCount> WindowNames { "FrmKyBod", "FrmBun3a", "FrmBun3b", "FrmBun3c",
-    "FrmBun3d", "FrmHenkan" };
+    "FrmBun3d", "FrmKoho" };
 
 // The control of that name on `window`; without it no test can go on.
 template<typename T = QWidget> T *child(QWidget &window, const QString &name)

@@ -52,7 +52,8 @@ public:
     std::optional<int> aru;
     std::optional<QString> clipboard;
     // What must hold at every moment.
-    std::array<bool, WindowCount> visible { true, true, false, false, false, false };
+    std::array<bool, WindowCount> visible { true, true, false, false, false, true };
+    bool converting = false; // a conversion is open in the field
     int beeps = 0;
     int reported = 0; // failures the program has reported, these included
     long refusedCopies = 0;
