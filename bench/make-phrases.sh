@@ -4,7 +4,7 @@
 # messages: short clauses with kanji, their readings in hiragana from MeCab, and MeCab's morphemes.
 #
 # Needs the Debian packages: libc-l10n (the messages), mecab and mecab-ipadic-utf8 (the readings), python3.
-# Usage: bench/make-phrases.sh [output]   (default: bench/data/phrases.tsv next to this script)
+# Usage: [PHRASES=n] bench/make-phrases.sh [output]   (default: 350 phrases into bench/data/phrases.tsv)
 set -eu
 export PYTHONIOENCODING=utf-8
 
