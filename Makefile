@@ -11,18 +11,18 @@ WERROR ?= OFF
 
 # Build tools, Qt (with its private headers, for the input-method plugin), the Japanese fonts, and what the tests
 # and the screenshots use; Qt's Japanese translations; the desktop's validators, the screen-reader bus (AT-SPI) and
-# dpkg-shlibdeps for the package; xcb-damage for the start-up benchmark; anthy and its dictionary for the program's
-# own kana-kanji conversion.
+# dpkg-shlibdeps for the package; xcb for the process that keeps the copied text after the end, xcb-damage for the
+# start-up benchmark; anthy and its dictionary for the program's own kana-kanji conversion.
 PACKAGES := cmake g++ make pkg-config clang-format qt6-base-dev qt6-base-private-dev qt6-base-dev-tools \
             libgl-dev fonts-noto-cjk fonts-ipafont-gothic xvfb xauth x11-utils imagemagick \
-            qt6-translations-l10n desktop-file-utils appstream dbus at-spi2-core dpkg-dev libxcb-damage0-dev \
-            libanthy-dev anthy-common
+            qt6-translations-l10n desktop-file-utils appstream dbus at-spi2-core dpkg-dev libxcb1-dev \
+            libxcb-damage0-dev libanthy-dev anthy-common
 
 # What the end-to-end checks add: a Japanese keyboard for the X server, ibus and fcitx5 with mozc and their Qt 6
 # plugins, a clipboard manager, two window managers, and the tools that click, type, read window properties and
-# the clipboard, and set the desktop's resolution.
+# the clipboard (python3 asks X whether a clipboard manager runs), and set the desktop's resolution.
 E2E_PACKAGES := xvfb x11-xkb-utils x11-utils x11-xserver-utils xdotool xclip dbus util-linux ibus ibus-mozc \
-                mozc-server libqt6gui6 fcitx5 fcitx5-mozc fcitx5-frontend-qt6 xfce4-settings openbox xfwm4
+                mozc-server libqt6gui6 fcitx5 fcitx5-mozc fcitx5-frontend-qt6 xfce4-settings openbox xfwm4 python3
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

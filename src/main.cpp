@@ -2,6 +2,7 @@
 // gojuon-keyboard: an on-screen kana keyboard laid out like the fifty-sound chart.
 #include "keyboard/CommandLine.h"
 #include "keyboard/KeyboardApp.h"
+#include "ui/ClipboardHolder.h"
 #include "ui/Desktop.h"
 #include "ui/Fonts.h"
 #include "ui/HandOver.h"
@@ -78,6 +79,8 @@ private:
 
 int main(int argc, char *argv[])
 {
+    if (argc == 2 && qstrcmp(argv[1], ui::HoldClipboardOption) == 0)
+        return ui::holdClipboard();
     // Both before the application object: neither the help nor a hand-over to the running keyboard needs a display.
     const keyboard::CommandLine commandLine = keyboard::readCommandLine(argc, argv);
     if (commandLine.exitStatus)
@@ -101,5 +104,7 @@ int main(int argc, char *argv[])
     keyboard::KeyboardApp app(desktop);
     app.start();
     app.answerLaterStarts(handOver);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    ui::keepClipboardAfterEnd(commandLine.display);
+    return status;
 }

@@ -15,8 +15,9 @@ public:
     void clearClipboard();
     void setClipboardText(const QString &text);
     void beep();
-    // Closes every window and leaves the event loop normally, so the clipboard can be handed to a manager. Not
-    // checked: ending must never be refused, or the user could not quit.
+    // Closes every window and leaves the event loop normally, so the clipboard can be handed to a manager, or to
+    // the program's own holder where none runs (see ClipboardHolder.h). Not checked: ending must never be refused,
+    // or the user could not quit.
     void endApplication();
 
 protected:

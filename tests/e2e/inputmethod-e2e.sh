@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # End to end under a real X server: kana clicked on the keyboard, converted to kanji by the desktop's input
 # method (ibus + mozc, then fcitx5 + mozc, which keep the 変換 key), or with no input method by the program's own
-# conversion (keys and mouse alone), copied, and kept by a clipboard manager after the program has ended.
+# conversion (keys and mouse alone), and copied. (What is copied after the program has ended: clipboard-e2e.sh.)
 #
 # Usage: inputmethod-e2e.sh PROGRAM KEY_PLACES (the test build's key-places, which says where each key lies)
 # Prints one line per check and a closing "N passed, N failed, N skipped" line. Exits 0 when every check that
@@ -161,7 +161,6 @@ check_clipboard() { # check_clipboard DESCRIPTION EXPECTED [SECONDS]
     fi
 }
 
-program_ended() { ! kill -0 "$PROGRAM_PID" 2>/dev/null; }
 
 # Two words typed and converted one after the other, then copied.
 convert_two_words() { # convert_two_words DESCRIPTION
@@ -315,47 +314,6 @@ phase_own() {
     fi
 }
 
-# What "コピー" put on the clipboard outlives the program only where a clipboard manager takes it over.
-phase_clipboard() {
-    if ! start_program alone.log; then
-        record FAIL "the keyboard window opens" "$(tail -3 "$WORK/alone.log")"
-        return
-    fi
-    # shellcheck disable=SC2086
-    for key in $WORD1_KEYS; do click "$key"; done
-    click cmdCopy
-    check_clipboard "copied text is on the clipboard while the program runs" "$TYPED_ONLY"
-    click cmdEND
-    if ! wait_for 15 program_ended; then
-        record FAIL "終 ends the program" "still running"
-        return
-    fi
-    if clipboard_is "$TYPED_ONLY"; then
-        record FAIL "without a clipboard manager the copy goes with the program" "something else holds it"
-    else
-        record PASS "without a clipboard manager the copy goes with the program"
-    fi
-
-    xfsettingsd --disable-wm-check >"$WORK/xfsettingsd.log" 2>&1 &
-    PIDS+=("$!")
-    if ! start_program managed.log; then
-        record FAIL "the keyboard window opens" "$(tail -3 "$WORK/managed.log")"
-        return
-    fi
-    # shellcheck disable=SC2086
-    for key in $WORD1_KEYS; do click "$key"; done
-    click cmdCopy
-    check_clipboard "copied text is on the clipboard under a clipboard manager" "$TYPED_ONLY"
-    click cmdEND
-    if wait_for 15 program_ended; then
-        record PASS "終 ends the program normally under a clipboard manager"
-    else
-        record FAIL "終 ends the program normally under a clipboard manager" "still running"
-        return
-    fi
-    check_clipboard "the clipboard manager keeps the copy after the program has ended" "$TYPED_ONLY" 5
-}
-
 run_phase() { # inside its own D-Bus session
     trap 'stop_started; stop_strays' EXIT
     trap 'exit 1' INT TERM
@@ -402,11 +360,6 @@ run_session() {
         dbus-run-session -- bash "$WORK/e2e.sh" --phase own >>"$WORK/session.log" 2>&1
     else
         record SKIP "own conversion (anthy's dictionary, anthy-common, is missing)"
-    fi
-    if command -v xfsettingsd >/dev/null; then
-        dbus-run-session -- bash "$WORK/e2e.sh" --phase clipboard >>"$WORK/session.log" 2>&1
-    else
-        record SKIP "clipboard manager (xfce4-settings is missing)"
     fi
 }
 
