@@ -14,6 +14,7 @@ if [ $# -ne 2 ]; then
     exit 2
 fi
 PROGRAM=$(realpath "$1") KEY_PLACES=$2
+# shellcheck source=wayland-lib.sh
 . "$(dirname "$0")/wayland-lib.sh"
 wl_require wayland-e2e
 

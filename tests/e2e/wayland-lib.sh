@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the end-to-end scripts that run the program on a real Wayland compositor: sway on its headless
 # backend, as an unprivileged user with a private runtime folder, with clicks, keys, pictures and window places.
@@ -10,7 +11,8 @@ WL_USER=${WL_USER:-gojuon-e2e}
 # Fixed size windows float in sway; the output is larger than the keyboard at twice its size.
 readonly WL_OUTPUT_WIDTH=1920 WL_OUTPUT_HEIGHT=1080
 PASSED=0 FAILED=0 SKIPPED=0
-WL_PIDS=() WL_WORK= PROGRAM_PID=
+WL_PIDS=() WL_WORK='' WL_LAST=''
+export PROGRAM_PID=''
 
 record() { # record PASS|FAIL|SKIP description [detail]
     case "$1" in
@@ -67,32 +69,36 @@ wl_require() { # wl_require NAME
     fi
 }
 
-# Runs a command as the test user (or as oneself when not root) with only the session's environment. setpriv
-# execs in place, so $! of a background call is the command's own process id.
-wl_as_user() { # wl_as_user [VAR=VALUE...] COMMAND...
-    local session=(PATH=/usr/local/bin:/usr/bin:/bin HOME="$WL_WORK/home" XDG_RUNTIME_DIR="$WL_WORK/run"
+# A command as the test user (or as oneself when not root) with only the session's environment, in WL_COMMAND.
+# setpriv and env exec in place, so a background run's $! is the command's own process id.
+wl_user_command() { # wl_user_command [VAR=VALUE...] COMMAND...
+    WL_COMMAND=()
+    [ "$(id -u)" = 0 ] && WL_COMMAND=(setpriv --reuid="$WL_USER" --regid="$WL_USER" --init-groups)
+    WL_COMMAND+=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$WL_WORK/home" XDG_RUNTIME_DIR="$WL_WORK/run"
         XDG_CONFIG_HOME="$WL_WORK/home/.config" WAYLAND_DISPLAY=wayland-1 LANG=C.UTF-8)
-    [ -n "${SWAYSOCK:-}" ] && session+=(SWAYSOCK="$SWAYSOCK")
-    if [ "$(id -u)" = 0 ]; then
-        setpriv --reuid="$WL_USER" --regid="$WL_USER" --init-groups env -i "${session[@]}" "$@"
-    else
-        env -i "${session[@]}" "$@"
-    fi
+    [ -n "${SWAYSOCK:-}" ] && WL_COMMAND+=(SWAYSOCK="$SWAYSOCK")
+    WL_COMMAND+=("$@")
+}
+wl_as_user() { # wl_as_user [VAR=VALUE...] COMMAND...
+    wl_user_command "$@"
+    "${WL_COMMAND[@]}"
 }
 wl_background() { # wl_background LOG COMMAND...: starts as the test user; the pid goes to WL_PIDS and $WL_LAST
     local log=$1
     shift
-    wl_as_user "$@" >"$log" 2>&1 &
+    wl_user_command "$@"
+    "${WL_COMMAND[@]}" >"$log" 2>&1 &
     WL_LAST=$!
     WL_PIDS+=("$WL_LAST")
 }
 
 wl_cleanup() {
-    local pid
+    local pid i
     # Newest first: the program, then the pointer, then the compositor.
     for ((i = ${#WL_PIDS[@]} - 1; i >= 0; --i)); do
         pid=${WL_PIDS[i]}
-        kill "$pid" 2>/dev/null && wait_for 3 eval "! kill -0 $pid 2>/dev/null" || kill -9 "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null || continue
+        wait_for 3 eval "! kill -0 $pid 2>/dev/null" || kill -9 "$pid" 2>/dev/null
     done
     wait 2>/dev/null
     [ -n "$WL_WORK" ] && rm -rf "$WL_WORK"
