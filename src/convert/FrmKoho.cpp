@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 
@@ -31,6 +32,7 @@ constexpr int Padding = 16; // pixels around an entry's text
 constexpr int EdgeTwips = 48;
 const QEvent::Type RefreshEvent = QEvent::Type(QEvent::registerEventType());
 const QEvent::Type ShowEvent = QEvent::Type(QEvent::registerEventType());
+constexpr int FrameKnownMs = 300;
 
 QString kindName(Suggestion::Kind kind)
 {
@@ -175,6 +177,12 @@ bool FrmKoho::event(QEvent *event)
                 Refresh();
                 showWindow();
             });
+            // The window manager tells the keyboard's frame only once it has framed it, with no event to the
+            // keyboard; by then the bar is docked again to stay clear of its title bar.
+            QTimer::singleShot(FrameKnownMs, this, [this] {
+                if (isVisible())
+                    Dock();
+            });
         }
         return true;
     }
@@ -196,6 +204,8 @@ void FrmKoho::ScheduleRefresh()
 
 void FrmKoho::Refresh()
 {
+    if (isVisible())
+        Dock();
     if (const Session *session = m_conversion.session())
         ShowSession(*session);
     else

@@ -24,7 +24,11 @@ constexpr std::array QtFlags
 
 constexpr const char *Usage = R"(Usage: gojuon-keyboard [OPTION]...
 An on-screen Japanese kana keyboard laid out like the fifty-sound chart: click kana to write a short text,
-convert it with your input method's conversion key, and copy it to the clipboard to paste it elsewhere.
+convert it to kanji, and copy it to the clipboard to paste it elsewhere.
+
+Converting with the mouse alone: after each key the bar under the keyboard offers the kana converted, predicted
+and as typed; click an entry to take it. Its 変換 button opens the whole conversion, where 短く and 長く move a
+segment's end and 確定 takes the result. The conversion key of your input method works as well.
 
   -h, --help       show this help and end
   -v, --version    show the program's name and version and end
