@@ -31,6 +31,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+bool g_each = false; // --each: every phrase's chunks and their clicks
+
 constexpr int Infeasible = std::numeric_limits<int>::max() / 4;
 // The keys keep at most 15 characters in the field; a chunk's kana must fit after what is written before it.
 constexpr qsizetype KeysKeep = 15;
@@ -292,6 +294,12 @@ Split bestSplit(const Phrase &phrase, const std::function<Way(const Chunk &, boo
             }
         }
     }
+    if (g_each) {
+        std::printf("  %3d", best[std::size_t(n)].cost < Infeasible ? best[std::size_t(n)].cost : -1);
+        for (const auto &[chunk, way] : best[std::size_t(n)].chunks)
+            std::printf(" %s(%c %d)", qPrintable(chunk.text), "kec"[way.kind], way.cost);
+        std::printf("\n");
+    }
     return best[std::size_t(n)];
 }
 
@@ -389,10 +397,14 @@ public:
         return offer;
     }
 
-    // Takes an entry as a user does: ▶ to its page, then its button.
-    bool take(const QString &written, const QString &kana, qsizetype entry)
+    // Takes an entry as a user does: ▶ to its page, then its button. By its text: what the phrase's earlier chunks
+    // taught the engine may have moved it since the costs were worked out.
+    bool take(const QString &written, const QString &kana, const QString &text)
     {
         type(written, kana);
+        qsizetype entry = 0;
+        while (entry < m_bar.entries().size() && m_bar.entries().at(entry).text != text)
+            ++entry;
         while (entry >= m_bar.firstShown() + slotsShown() && !m_next->isHidden())
             m_next->click();
         const qsizetype slot = entry - m_bar.firstShown();
@@ -492,7 +504,7 @@ QList<int> barPass(Bar &bar, const QList<Phrase> &phrases, int &mismatches)
         for (const auto &[chunk, way] : split.chunks) {
             const QString written = phrase.surface.left(chunk.from);
             if (way.kind == Way::Entry)
-                bar.take(written, chunk.kana.left(way.typed), way.entry);
+                bar.take(written, chunk.kana.left(way.typed), chunk.text);
             else if (way.kind == Way::Converted)
                 bar.convertAndAccept(written, chunk.kana, way.steps);
             else
@@ -516,7 +528,9 @@ int main(int argc, char **argv)
     // Fresh profiles: the old way's and the bar's each learn in a folder of their own.
     QTemporaryDir data, menuData;
     qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
-    const QString corpus = app.arguments().value(1, QStringLiteral(GOJUON_SOURCE_DIR "/bench/data/phrases.tsv"));
+    QStringList arguments = app.arguments();
+    g_each = arguments.removeAll(u"--each"_s) > 0;
+    const QString corpus = arguments.value(1, QStringLiteral(GOJUON_SOURCE_DIR "/bench/data/phrases.tsv"));
     const QList<Phrase> phrases = readCorpus(corpus);
     if (phrases.isEmpty()) {
         std::printf("no phrases in %s\n", qPrintable(corpus));
