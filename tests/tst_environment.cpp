@@ -328,19 +328,27 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("platform");
         QTest::addColumn<QString>("display");
-        QTest::newRow("X11, no DISPLAY") << u"xcb"_s << QString();
-        QTest::newRow("X11, a display nobody serves") << u"xcb"_s << unservedDisplay();
-        QTest::newRow("Wayland, no WAYLAND_DISPLAY") << u"wayland"_s << QString();
-        QTest::newRow("a platform that does not exist") << u"nonesuch"_s << QString();
+        QTest::addColumn<bool>("runtimeDirectory"); // else none at all
+        QTest::newRow("X11, no DISPLAY") << u"xcb"_s << QString() << true;
+        QTest::newRow("X11, a display nobody serves") << u"xcb"_s << unservedDisplay() << true;
+        // Where qt6-wayland is installed its plugin, and libwayland below it, have their own say first.
+        QTest::newRow("Wayland, no WAYLAND_DISPLAY") << u"wayland"_s << QString() << true;
+        QTest::newRow("Wayland, no WAYLAND_DISPLAY nor runtime directory") << u"wayland"_s << QString() << false;
+        QTest::newRow("a platform that does not exist") << u"nonesuch"_s << QString() << true;
     }
 
     void noDisplayEndsWithOneLine()
     {
         QFETCH(QString, platform);
         QFETCH(QString, display);
+        QFETCH(bool, runtimeDirectory);
+        QTemporaryDir runtime;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(u"DISPLAY"_s);
         environment.remove(u"WAYLAND_DISPLAY"_s);
+        environment.remove(u"XDG_RUNTIME_DIR"_s);
+        if (runtimeDirectory)
+            environment.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
         environment.insert(u"QT_QPA_PLATFORM"_s, platform);
         if (!display.isEmpty())
             environment.insert(u"DISPLAY"_s, display);
