@@ -10,26 +10,54 @@
 #include "ui/Translations.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
+
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
 // Without a display Qt cannot start its platform plugin, which it treats as fatal: an abort and a core dump after
-// several lines about plugins. While the application object is made, this guard holds the platform's messages back;
-// a fatal message ends the program with the first of them, the reason, on one line and a plain failure status.
-// Once the application is made it puts back the handler it replaced and replays what it held through it.
+// several lines about plugins. While the application object is made, this guard holds the platform's messages back
+// (Qt's own under qt.qpa, and the uncategorised ones of plugins such as Wayland's "Failed to create wl_display"), and
+// on Linux what libraries below the plugin write straight to stderr (libwayland-client's complaint about
+// XDG_RUNTIME_DIR); a fatal message ends the program with the first held message, the reason, on one line and a
+// plain failure status. Once the application is made it puts back the handler it replaced and replays what it held.
 class StartupMessages {
 public:
     StartupMessages()
         : m_previous(qInstallMessageHandler(hold))
     {
         s_active = this;
+#ifdef Q_OS_LINUX
+        m_capture = memfd_create("gojuon-keyboard-startup", MFD_CLOEXEC);
+        m_stderr = m_capture >= 0 ? fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3) : -1;
+        if (m_stderr >= 0 && dup2(m_capture, STDERR_FILENO) >= 0)
+            return;
+        restoreStderr();
+#endif
     }
     ~StartupMessages()
     {
         qInstallMessageHandler(m_previous);
         s_active = nullptr;
+#ifdef Q_OS_LINUX
+        const bool captured = m_stderr >= 0;
+        restoreStderr();
+        if (captured && lseek(m_capture, 0, SEEK_SET) == 0) {
+            char buffer[4096];
+            for (ssize_t n; (n = read(m_capture, buffer, sizeof buffer)) > 0;)
+                std::fwrite(buffer, 1, std::size_t(n), stderr);
+            std::fflush(stderr);
+        }
+        if (m_capture >= 0)
+            close(m_capture);
+#endif
         for (const Held &held : std::as_const(m_held)) {
             const QMessageLogContext context(held.file.constData(), held.line, held.function.constData(),
                 held.category.isEmpty() ? nullptr : held.category.constData());
@@ -50,8 +78,10 @@ private:
     static void hold(QtMsgType type, const QMessageLogContext &context, const QString &message)
     {
         StartupMessages &self = *s_active;
-        const bool platform = context.category && qstrncmp(context.category, "qt.qpa", 6) == 0;
+        const bool platform = !context.category || qstrcmp(context.category, "default") == 0
+            || qstrncmp(context.category, "qt.qpa", 6) == 0;
         if (type == QtFatalMsg) {
+            self.restoreStderr(); // what was written there goes with the held messages
             QString reason = self.m_reason.isEmpty() ? message.section(QLatin1Char('\n'), 0, 0) : self.m_reason;
             if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
                 reason += QStringLiteral(" (neither DISPLAY nor WAYLAND_DISPLAY is set)");
@@ -69,8 +99,22 @@ private:
         self.m_held.append({ type, context.file, context.function, context.category, context.line, message.trimmed() });
     }
 
+    void restoreStderr()
+    {
+#ifdef Q_OS_LINUX
+        if (m_stderr < 0)
+            return;
+        std::fflush(stderr);
+        dup2(m_stderr, STDERR_FILENO);
+        close(m_stderr);
+        m_stderr = -1;
+#endif
+    }
+
     static inline StartupMessages *s_active = nullptr;
     const QtMessageHandler m_previous;
+    int m_capture = -1; // a file in memory that stderr goes to meanwhile
+    int m_stderr = -1; // the real stderr, while it is set aside
     QList<Held> m_held;
     QString m_reason;
 };

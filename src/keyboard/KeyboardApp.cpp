@@ -21,14 +21,22 @@ void KeyboardApp::start()
     m_keyboard->activateWindow();
 }
 
-void KeyboardApp::activate()
+void KeyboardApp::activate(const QByteArray &token)
 {
+    // A Wayland compositor brings a window forward only with a token it gave out: the later start's. Qt's Wayland
+    // plugin reads it from the environment when the window asks to be activated, and clears it; elsewhere nobody
+    // reads it, and it must not reach programs this one starts.
+    if (!token.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", token);
     ui::runGuarded("activate", [this] { m_keyboard->bringToFront(); });
+    if (!token.isEmpty())
+        qunsetenv("XDG_ACTIVATION_TOKEN");
 }
 
 void KeyboardApp::answerLaterStarts(ui::HandOver &handOver)
 {
-    QObject::connect(&handOver, &ui::HandOver::activationRequested, m_keyboard.get(), [this] { activate(); });
+    QObject::connect(&handOver, &ui::HandOver::activationRequested, m_keyboard.get(),
+        [this](const QByteArray &token) { activate(token); });
     handOver.listen();
 }
 

@@ -23,8 +23,9 @@ public:
     // Creates the keyboard window (which opens the first explanation page) and shows it, active, with the
     // focus in the text field.
     void start();
-    // Brings the keyboard to the front, as it is: text, selection and explanation pages stay as they are.
-    void activate();
+    // Brings the keyboard to the front, as it is: text, selection and explanation pages stay as they are. `token`
+    // is the activation token a later start was given (on Wayland), or empty.
+    void activate(const QByteArray &token = {});
     // From now on a later start of the program brings this keyboard to the front instead of opening another.
     void answerLaterStarts(ui::HandOver &handOver);
 

@@ -3,16 +3,20 @@
 // calls for it, and a second one hands over before Qt has loaded its platform or connected to the display.
 #include "HandOver.h"
 
+#include "Log.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #ifdef Q_OS_UNIX
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -26,17 +30,28 @@ namespace ui {
 #ifdef Q_OS_UNIX
 namespace {
 
-constexpr QByteArrayView Request = "activate\n";
+// The request is "activate", with the later start's activation token when it has one ("activate <token>"), on one
+// line; the answer comes once the window has come forward.
+constexpr QByteArrayView Request = "activate";
 constexpr QByteArrayView Answer = "activated\n";
+// Compositors' tokens are a few dozen characters; this leaves room and bounds what a connection may send.
+constexpr qsizetype MaxTokenSize = 512;
+constexpr qsizetype MaxRequestSize = Request.size() + 1 + MaxTokenSize + 1;
 // A later start waits this long for the running program's answer: enough for a first start that is still opening
 // its windows on a slow machine, as when a double click starts the program twice. Only a program that has stopped
 // answering makes it wait that long, and then it opens a keyboard of its own.
 constexpr auto AnswerTimeout = std::chrono::seconds(10);
-// A connection that has not finished its request by then is dropped; no more than this many are kept waiting.
-constexpr int PeerTimeoutMs = 2000;
-constexpr int MaxPeers = 8;
-// A start that stopped while holding the lock (in a debugger, say) must not stop the next one for good.
-constexpr auto LockTimeout = std::chrono::seconds(2);
+// A connection that has not finished its request by then is dropped. Later starts send theirs as soon as they are
+// connected, so only an idle peer meets the limit, and it holds none of the others up.
+constexpr int PeerTimeoutMs = 1000;
+// Connections served at once; more wait in the listening queue until one is done, rather than being turned away.
+constexpr int MaxPeers = 64;
+// Starts that come while the first one is still opening its windows wait in this queue until it takes them.
+constexpr int Backlog = 64;
+// How long a later start keeps trying while the running program is busy (its queue full) or another start is
+// taking the socket; a start that stopped while holding the lock (in a debugger, say) must not stop the next one
+// for good.
+constexpr auto BusyTimeout = std::chrono::seconds(2);
 
 #if defined(MSG_NOSIGNAL)
 constexpr int NoSignal = MSG_NOSIGNAL;
@@ -65,14 +80,16 @@ QByteArray fingerprint(QByteArrayView text)
     return QByteArray::number(hash, 16).rightJustified(16, '0');
 }
 
-// Holds the lock while a start looks for a running program and takes the socket, so that of two starts at once
-// only one takes it and the other finds it.
+// Held while a start takes the socket, and while the program that made it removes it, so that of two starts at
+// once only one takes it and the other finds it.
 class Lock {
 public:
-    explicit Lock(const QByteArray &path)
+    // Waits up to `timeout` for a lock that another start holds.
+    Lock(const QByteArray &path, std::chrono::milliseconds timeout)
         : m_fd(open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600))
+        , m_openError(m_fd < 0 ? errno : 0)
     {
-        const auto deadline = std::chrono::steady_clock::now() + LockTimeout;
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (m_fd >= 0 && !m_locked) {
             m_locked = flock(m_fd, LOCK_EX | LOCK_NB) == 0;
             if (!m_locked && ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() > deadline))
@@ -86,6 +103,8 @@ public:
     Lock &operator=(const Lock &) = delete;
 
     bool locked() const { return m_locked; }
+    // Why the lock file could not be opened (a folder or a link in its place, say); 0 when it could.
+    int openError() const { return m_openError; }
     void release()
     {
         if (m_fd >= 0)
@@ -96,6 +115,7 @@ public:
 
 private:
     int m_fd;
+    int m_openError;
     bool m_locked = false;
 };
 
@@ -142,7 +162,7 @@ bool sameUser(int fd)
 #endif
 }
 
-enum class Reached { Running, Nobody, Unknown };
+enum class Reached { Running, Nobody, Busy, Unknown };
 
 Reached connectTo(int fd, const QByteArray &path)
 {
@@ -151,20 +171,36 @@ Reached connectTo(int fd, const QByteArray &path)
         return Reached::Running;
     if (errno == ECONNREFUSED || errno == ENOENT)
         return Reached::Nobody; // no socket, or one left by a program that ended without removing it
+    if (errno == EAGAIN)
+        return Reached::Busy; // the running program's queue is full: it has not taken the earlier starts yet
     if (errno != EINPROGRESS)
-        return Reached::Unknown; // EAGAIN: the running program has a queue of requests it does not take
+        return Reached::Unknown;
     pollfd wait = { fd, POLLOUT, 0 };
     int error = 0;
     socklen_t size = sizeof error;
     if (poll(&wait, 1, 1000) != 1 || getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
-        return Reached::Unknown;
+        return Reached::Busy;
     return error == 0 ? Reached::Running : error == ECONNREFUSED ? Reached::Nobody : Reached::Unknown;
 }
 
-// Sends the request and waits for the running program's answer, which it gives once it has come to the front.
-bool requestActivation(int fd)
+// An activation token passed on as it is: printable ASCII without spaces, of a bounded length.
+bool validToken(QByteArrayView token)
 {
-    if (send(fd, Request.data(), std::size_t(Request.size()), NoSignal) != Request.size())
+    return !token.isEmpty() && token.size() <= MaxTokenSize
+        && std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 0x7f; });
+}
+
+// The request a later start sends: on Wayland the compositor lets a window come to the front only with the token
+// that the launcher gave the later start.
+QByteArray requestFor(const QByteArray &token)
+{
+    return Request.toByteArray() + (validToken(token) ? ' ' + token : QByteArray()) + '\n';
+}
+
+// Sends the request and waits for the running program's answer, which it gives once it has come to the front.
+bool requestActivation(int fd, const QByteArray &request)
+{
+    if (send(fd, request.constData(), std::size_t(request.size()), NoSignal) != request.size())
         return false;
     shutdown(fd, SHUT_WR);
     const auto deadline = std::chrono::steady_clock::now() + AnswerTimeout;
@@ -189,6 +225,31 @@ bool requestActivation(int fd)
     return answer == Answer;
 }
 
+QString errorText(int error)
+{
+    return QString::fromLocal8Bit(strerror(error));
+}
+
+void cannotHandOver(const QString &why)
+{
+    qCWarning(lcProgram, "no hand-over between starts: %s; this start opens a keyboard of its own.", qPrintable(why));
+}
+
+// What a complete request asks for: the activation token, empty when the later start had none; nothing when it is
+// not a request this program takes.
+std::optional<QByteArray> tokenOf(QByteArrayView request)
+{
+    if (!request.endsWith('\n'))
+        return std::nullopt;
+    const QByteArrayView line = request.chopped(1);
+    if (line == Request)
+        return QByteArray();
+    const QByteArrayView token = line.sliced(std::min(line.size(), Request.size() + 1));
+    if (line.startsWith(Request) && line.size() > Request.size() && line[Request.size()] == ' ' && validToken(token))
+        return token.toByteArray();
+    return std::nullopt;
+}
+
 } // namespace
 
 // One later start's connection: its request, read as it comes, and a time limit.
@@ -200,7 +261,10 @@ public:
         , m_notifier(fd, QSocketNotifier::Read)
     {
         connect(&m_notifier, &QSocketNotifier::activated, this, [this, owner] { read(owner); });
-        QTimer::singleShot(PeerTimeoutMs, this, [this, owner] { owner->answer(this, false); });
+        QTimer::singleShot(PeerTimeoutMs, this, [this, owner] {
+            read(owner); // a request that came while the event loop was held up still counts
+            owner->answer(this, std::nullopt);
+        });
     }
     ~Peer() override
     {
@@ -221,13 +285,13 @@ public:
 private:
     void read(HandOver *owner)
     {
-        char buffer[64];
-        for (;;) {
+        char buffer[256];
+        while (!m_finished) {
             const ssize_t received = recv(m_fd, buffer, sizeof buffer, 0);
             if (received > 0) {
                 m_received.append(buffer, received);
-                if (m_received.size() > Request.size())
-                    return owner->answer(this, false); // too long: dropped at once
+                if (m_received.size() > MaxRequestSize)
+                    return owner->answer(this, std::nullopt); // too long: dropped at once
                 continue;
             }
             if (received < 0 && errno == EINTR)
@@ -235,7 +299,7 @@ private:
             if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
                 return; // the rest is still to come
             // The request is complete when the other end has finished sending.
-            return owner->answer(this, received == 0 && m_received == Request);
+            return owner->answer(this, received == 0 ? tokenOf(m_received) : std::nullopt);
         }
     }
 
@@ -256,48 +320,94 @@ HandOver::HandOver(QByteArrayView name, QByteArrayView desktop)
     if (std::size_t(path.size()) >= sizeof(sockaddr_un::sun_path))
         return;
     m_lockPath = directory + '/' + name.toByteArray() + ".lock";
-    Lock lock(m_lockPath);
-    if (!lock.locked())
-        return;
-    const int fd = newSocket();
-    if (fd < 0)
-        return;
-    const Reached reached = connectTo(fd, path);
-    if (reached == Reached::Running) {
-        lock.release(); // the running program takes it to remove its socket when it ends
-        m_handedOver = sameUser(fd) && requestActivation(fd);
+    const QString shownPath = QFile::decodeName(path);
+    const auto deadline = std::chrono::steady_clock::now() + BusyTimeout;
+    for (;; usleep(10000)) {
+        const bool late = std::chrono::steady_clock::now() > deadline;
+        int fd = newSocket();
+        if (fd < 0)
+            return;
+        Reached reached = connectTo(fd, path);
+        std::optional<Lock> lock;
+        if (reached == Reached::Nobody) {
+            // Only the start that holds the lock takes the place, once it has looked again: another start may
+            // have taken it meanwhile.
+            lock.emplace(m_lockPath, std::chrono::milliseconds(0));
+            if (lock->openError() != 0) {
+                close(fd);
+                cannotHandOver(QStringLiteral("%1 cannot be opened (%2)")
+                                   .arg(QFile::decodeName(m_lockPath), errorText(lock->openError())));
+                return;
+            }
+            if (!lock->locked()) {
+                reached = Reached::Busy; // another start is taking the place
+            } else {
+                close(fd);
+                if ((fd = newSocket()) < 0)
+                    return;
+                if ((reached = connectTo(fd, path)) == Reached::Nobody) {
+                    takePlace(fd, path);
+                    return;
+                }
+            }
+        }
+        const int error = errno;
+        if (reached == Reached::Running) {
+            lock.reset(); // the running program takes it to remove its socket when it ends
+            m_handedOver = sameUser(fd) && requestActivation(fd, requestFor(qgetenv("XDG_ACTIVATION_TOKEN")));
+            close(fd);
+            if (!m_handedOver)
+                cannotHandOver(QStringLiteral("the keyboard running at %1 did not answer").arg(shownPath));
+            return;
+        }
         close(fd);
-        return; // without an answer this start runs on its own, beside a program that does not answer
+        if (reached == Reached::Unknown) {
+            cannotHandOver(QStringLiteral("%1 cannot be reached (%2)").arg(shownPath, errorText(error)));
+            return;
+        }
+        if (late) {
+            cannotHandOver(QStringLiteral("the keyboard running at %1 takes no requests, or another start holds %2")
+                               .arg(shownPath, QFile::decodeName(m_lockPath)));
+            return;
+        }
     }
-    if (reached == Reached::Unknown) {
-        close(fd);
-        return;
-    }
+#else
+    Q_UNUSED(name);
+    Q_UNUSED(desktop);
+#endif
+}
 
+#ifdef Q_OS_UNIX
+void HandOver::takePlace(int fd, const QByteArray &path)
+{
     // Nobody answers: this program takes the place, removing a socket left by one that ended without doing so.
     struct stat info = {};
-    if (lstat(path.constData(), &info) == 0 && (!S_ISSOCK(info.st_mode) || unlink(path.constData()) != 0)) {
+    if (lstat(path.constData(), &info) == 0 && !S_ISSOCK(info.st_mode)) {
         close(fd);
-        return;
+        return cannotHandOver(QStringLiteral("%1 is not a socket").arg(QFile::decodeName(path)));
+    }
+    if (S_ISSOCK(info.st_mode) && unlink(path.constData()) != 0) {
+        const int error = errno;
+        close(fd);
+        return cannotHandOver(
+            QStringLiteral("%1 cannot be removed (%2)").arg(QFile::decodeName(path), errorText(error)));
     }
     // Linux gives the socket file the mode of the socket itself; elsewhere chmod sets it once it exists. Until then
     // the private runtime directory keeps everyone else out.
     fchmod(fd, 0600);
     const sockaddr_un address = addressOf(path);
     if (bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
-        || chmod(path.constData(), 0600) != 0 || ::listen(fd, 16) != 0 || lstat(path.constData(), &info) != 0) {
+        || chmod(path.constData(), 0600) != 0 || ::listen(fd, Backlog) != 0 || lstat(path.constData(), &info) != 0) {
+        const int error = errno;
         close(fd);
-        return;
+        return cannotHandOver(QStringLiteral("%1 cannot be made (%2)").arg(QFile::decodeName(path), errorText(error)));
     }
     m_listener = fd;
     m_path = path;
     m_device = info.st_dev;
     m_inode = info.st_ino;
-#else
-    Q_UNUSED(name);
-    Q_UNUSED(desktop);
-#endif
 }
+#endif
 
 HandOver::~HandOver()
 {
@@ -345,7 +455,7 @@ void HandOver::stop()
     m_notifier = nullptr;
     {
         // Only the socket this program made: a later start may have taken the place of one it thought gone.
-        Lock lock(m_lockPath);
+        Lock lock(m_lockPath, BusyTimeout);
         struct stat info = {};
         if (lock.locked() && lstat(m_path.constData(), &info) == 0 && info.st_dev == m_device && info.st_ino == m_inode)
             unlink(m_path.constData());
@@ -359,29 +469,32 @@ void HandOver::stop()
 #ifdef Q_OS_UNIX
 void HandOver::acceptPeers()
 {
-    for (;;) {
+    // Every start waiting is taken and served at once; past MaxPeers the rest stay queued until one is done.
+    while (m_peers < MaxPeers) {
         const int fd = accept(m_listener, nullptr, nullptr);
         if (fd < 0 && errno == EINTR)
             continue;
         if (fd < 0)
             return; // none left
         prepare(fd);
-        if (!sameUser(fd) || m_peers >= MaxPeers) {
+        if (!sameUser(fd)) {
             close(fd);
             continue;
         }
         ++m_peers;
         new Peer(fd, this);
     }
+    m_notifier->setEnabled(false);
 }
 
-void HandOver::answer(Peer *peer, bool activate)
+void HandOver::answer(Peer *peer, const std::optional<QByteArray> &token)
 {
     if (!peer->finish())
         return;
-    --m_peers;
-    if (activate) {
-        Q_EMIT activationRequested();
+    if (m_peers-- == MaxPeers && m_notifier)
+        m_notifier->setEnabled(true);
+    if (token) {
+        Q_EMIT activationRequested(*token);
         // The later start is told once the window has come forward; if it has gone meanwhile, nothing is lost.
         send(peer->fd(), Answer.data(), std::size_t(Answer.size()), NoSignal);
     }

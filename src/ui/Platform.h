@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Every platform operation a handler performs is checked; a refused one throws PlatformError, which stops the
-// handler at that step. One boundary around each handler reports it and lets the program go on.
+// Each platform operation a handler performs passes a check where it may be refused: the clipboard refuses text it
+// did not take, and the test hook below can make any of them fail. A refusal throws PlatformError, which stops the
+// handler at that step; one boundary around each handler reports it and lets the program go on.
 #pragma once
 
 #include <QString>
