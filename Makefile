@@ -21,8 +21,9 @@ PACKAGES := cmake g++ make pkg-config clang-format qt6-base-dev qt6-base-private
 
 # What the end-to-end checks add: a Japanese keyboard for the X server, ibus and fcitx5 with mozc and their Qt 6
 # plugins, a clipboard manager, two window managers, and the tools that click, type, read window properties and
-# the clipboard (python3 asks X whether a clipboard manager runs), and set the desktop's resolution; for Wayland, sway (headless), wayvnc for the seat's pointer,
-# wtype, grim, wl-clipboard, jq for sway's window tree, and Qt's Wayland plugin.
+# the clipboard (python3 asks X whether a clipboard manager runs), and set the desktop's resolution; for Wayland,
+# sway (headless), wayvnc for the seat's pointer, wtype, grim, wl-clipboard, jq for sway's window tree, and Qt's
+# Wayland plugin.
 E2E_PACKAGES := xvfb x11-xkb-utils x11-utils x11-xserver-utils xdotool xclip dbus util-linux ibus ibus-mozc \
                 mozc-server libqt6gui6 fcitx5 fcitx5-mozc fcitx5-frontend-qt6 xfce4-settings openbox xfwm4 \
                 python3 sway wayvnc wtype grim wl-clipboard jq qt6-wayland passwd
