@@ -355,7 +355,8 @@ QString prepareLearningStore(const QString &store, QString *warning)
                 reason = u"changed while it was checked"_s;
             else if ((opened.st_mode & 07777) != (S_IRUSR | S_IWUSR) && ::fchmod(file.get(), S_IRUSR | S_IWUSR) != 0)
                 reason = u"cannot be made private"_s;
-            else if (std::find(std::begin(recordNames), std::end(recordNames), name) != std::end(recordNames)
+            else if (std::any_of(std::begin(recordNames), std::end(recordNames),
+                         [name](const char *record) { return qstrcmp(record, name) == 0; })
                 && !checkRecord(records.get(), name, file.get()))
                 reason = u"is damaged"_s;
         }
