@@ -4,6 +4,7 @@
 #include "convert/AnthyEngine.h"
 
 #include "convert/Kana.h"
+#include "convert/LearningStore.h"
 #include "ui/Log.h"
 
 #include <QDateTime>
@@ -221,20 +222,6 @@ bool segmentedAs(anthy_context *context, const QList<qsizetype> &lengths)
     return true;
 }
 
-// A folder only the user can enter; an empty string when it exists or was made, else why not.
-QString makePrivateDirectory(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.isDir())
-        return {};
-    if (info.exists())
-        return u"%1 is not a folder"_s.arg(path);
-    QDir().mkpath(info.absolutePath());
-    if (::mkdir(QFile::encodeName(path).constData(), S_IRWXU) != 0 && !QFileInfo(path).isDir())
-        return qt_error_string(errno);
-    return {};
-}
-
 } // namespace
 
 AnthyEngine::AnthyEngine(QString store)
@@ -255,10 +242,7 @@ AnthyEngine::~AnthyEngine()
 
 QString AnthyEngine::defaultStore()
 {
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (data.isEmpty() || QDir::isRelativePath(data))
-        return {};
-    return data + u"/gojuon-keyboard"_s;
+    return defaultLearningStore();
 }
 
 QString AnthyEngine::unavailableReason()
@@ -312,46 +296,11 @@ bool AnthyEngine::start()
 // remembering between runs. Returns what anthy is to take as its home.
 QString AnthyEngine::prepareStore()
 {
-    if (m_store.isEmpty() || QDir::isRelativePath(m_store)) {
-        warnOnce(u"there is no home folder to keep what the conversion learns; it converts without "
-                 "remembering between runs."_s);
-        return u"/dev/null"_s; // a file: anthy can make no folder under it
-    }
-    const QString records = m_store + u"/.anthy"_s;
-    QString error = makePrivateDirectory(m_store);
-    if (error.isEmpty())
-        error = makePrivateDirectory(records);
-    if (error.isEmpty()) {
-        QTemporaryFile probe(records + u"/probe-XXXXXX"_s);
-        if (!probe.open())
-            error = probe.errorString();
-    }
-    if (!error.isEmpty()) {
-        warnOnce(u"the conversion cannot keep what it learns in %1 (%2); it converts without "
-                 "remembering between runs."_s.arg(m_store, error));
-        return m_store;
-    }
-    // Anthy skips what it cannot parse, but would keep a damaged file forever: it is put aside, not deleted.
-    const QStringList files = QDir(records).entryList({ u"last-record*.utf8"_s }, QDir::Files);
-    for (const QString &name : files) {
-        QFile file(records + u'/' + name);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray bytes = file.readAll();
-        file.close();
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        (void)decoder.decode(bytes);
-        if (!decoder.hasError() && !bytes.contains('\0'))
-            continue;
-        const QString aside
-            = file.fileName() + u".damaged-"_s + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
-        const bool moved = file.rename(aside);
-        warnOnce(moved
-                ? u"the conversion's learning file %1 was damaged; it is kept as %2 and "
-                  "learning starts afresh."_s.arg(records + u'/' + name, aside)
-                : u"the conversion's learning file %1 is damaged (%2)."_s.arg(file.fileName(), file.errorString()));
-    }
-    return m_store;
+    QString warning;
+    const QString home = prepareLearningStore(m_store, &warning);
+    if (!warning.isEmpty())
+        warnOnce(warning);
+    return home;
 }
 
 void AnthyEngine::warnOnce(const QString &message)
