@@ -128,7 +128,7 @@ ime_key() {
     sleep 0.4
 }
 
-# Where an input method takes the 変換 key, the program's own conversion must not open as well.
+# Where an input method takes the 変換 key, the program's own conversion must not open on the bar as well.
 OWN_OPENED=0
 type_and_convert() { # type_and_convert KEYS...
     local key
@@ -136,7 +136,7 @@ type_and_convert() { # type_and_convert KEYS...
         click "$key"
     done
     ime_key Henkan_Mode
-    own_window >/dev/null && OWN_OPENED=$((OWN_OPENED + 1))
+    bar_converting && OWN_OPENED=$((OWN_OPENED + 1))
     ime_key Return
 }
 
@@ -145,7 +145,7 @@ check_input_method_kept_the_key() { # check_input_method_kept_the_key NAME
         record PASS "$1: the input method keeps the 変換 key (the program's own conversion stays closed)"
     else
         record FAIL "$1: the input method keeps the 変換 key (the program's own conversion stays closed)" \
-            "its window opened $OWN_OPENED times"
+            "the bar changed at the 変換 key $OWN_OPENED times"
     fi
 }
 
@@ -230,45 +230,78 @@ EOF
     check_input_method_kept_the_key fcitx5-mozc
 }
 
-# The program's own conversion, on a desktop with no input method: the 変換 key reaches the field.
-own_window() { # the candidate window's id, while it is shown
+# The candidate bar: the program's window titled 候補, while it is shown.
+bar_window() {
     local w
     for w in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null); do
-        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = 変換 ] && echo "$w" && return 0
+        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = 候補 ] && echo "$w" && return 0
     done
     return 1
 }
-
-click_candidates() { # click_candidates NAME:INDEX, or NAME: a control of the candidate window
-    local name=${1%%:*} index=- window centre x y
-    [ "$name" != "$1" ] && index=${1#*:}
-    window=$(own_window) || { record FAIL "click $1" "the candidate window is not shown"; return 1; }
-    centre=$(key_centre "$name" "$index" "$WORK/places-henkan") || { record FAIL "click $1" "no such control"; return 1; }
-    read -r x y <<<"$centre"
-    read -r X Y < <(client_origin "$window")
-    xdotool mousemove --sync $((X + x)) $((Y + y)) click 1
+# Whether the bar shows a conversion: its 確定 button, shown only then, stands where otherwise the bar is bare.
+bar_converting() {
+    local bar x y width height
+    bar=$(bar_window) || return 1
+    read -r _ _ x y width height < <(grep "^cmdKakutei - " "$WORK/places-koho") || return 1
+    (($(import -silent -window "$bar" -crop "${width}x$height+$x+$y" -format %k info: 2>/dev/null) > 1))
 }
 
+client_size() { xwininfo -id "$1" | awk '/^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print w, h}'; }
+
+# The bar lies along the keyboard's bottom edge (no window manager here: frame and client area are one), as wide
+# as the keyboard, or along its top edge where the screen has no room below.
+bar_docked() {
+    local bar bx by bw bh kw kh
+    bar=$(bar_window) || return 1
+    read -r bx by < <(client_origin "$bar")
+    read -r bw bh < <(client_size "$bar")
+    read -r kw kh < <(client_size "$WINDOW")
+    BAR_PLACE="bar ${bw}x$bh at $bx,$by, keyboard ${kw}x$kh at $WIN_X,$WIN_Y"
+    ((bx == WIN_X && bw == kw)) && ((by == WIN_Y + kh || by + bh == WIN_Y))
+}
+
+keyboard_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$WINDOW" ]; }
+
+click_bar() { # click_bar NAME:INDEX, or NAME: a control of the candidate bar
+    local name=${1%%:*} index=- bar x y width height X Y
+    [ "$name" != "$1" ] && index=${1#*:}
+    bar=$(bar_window) || { record FAIL "click $1" "the candidate bar is not shown"; return 1; }
+    read -r _ _ x y width height < <(grep "^$name $index " "$WORK/places-koho") \
+        || { record FAIL "click $1" "the bar has no such control"; return 1; }
+    read -r X Y < <(client_origin "$bar")
+    # An entry is as wide as its text but starts where its place says: a point near its left edge is on it.
+    ((width > 24)) && width=24
+    xdotool mousemove --sync $((X + x + width / 2)) $((Y + y + height / 2)) click 1
+}
+
+# The program's own conversion, on a desktop with no input method: the 変換 key reaches the field, and the bar
+# along the keyboard offers and converts with the mouse alone.
 phase_own() {
     if ! start_program own-program.log; then
         record FAIL "own conversion: the keyboard window opens" "$(tail -3 "$WORK/own-program.log")"
         return
     fi
+    BAR_PLACE="no window titled 候補"
+    if wait_for 10 bar_docked; then
+        record PASS "candidate bar: shown along the keyboard's edge, as wide as the keyboard ($BAR_PLACE)"
+    else
+        record FAIL "candidate bar: shown along the keyboard's edge, as wide as the keyboard" "$BAR_PLACE"
+    fi
     local key
     # shellcheck disable=SC2086
     for key in $WORD1_KEYS; do click "$key"; done
     ime_key Henkan_Mode
-    if wait_for 5 own_window >/dev/null; then
-        record PASS "own conversion: 変換 with no input method opens the candidate window"
+    if wait_for 5 bar_converting; then
+        record PASS "own conversion: 変換 with no input method opens the conversion on the bar"
     else
-        record FAIL "own conversion: 変換 with no input method opens the candidate window" "$(tail -3 "$WORK/own-program.log")"
-        return
+        record FAIL "own conversion: 変換 with no input method opens the conversion on the bar" \
+            "$(tail -3 "$WORK/own-program.log")"
     fi
     ime_key Return
-    if wait_for 5 eval '! own_window >/dev/null'; then
-        record PASS "own conversion: Enter takes the candidates and closes the window"
+    if wait_for 5 eval '! bar_converting'; then
+        record PASS "own conversion: Enter takes the conversion and the bar leaves it"
     else
-        record FAIL "own conversion: Enter takes the candidates and closes the window" "still shown"
+        record FAIL "own conversion: Enter takes the conversion and the bar leaves it" "still converting"
     fi
     # shellcheck disable=SC2086
     type_and_convert $WORD2_KEYS
@@ -282,26 +315,34 @@ phase_own() {
     click cmdCopy
     check_clipboard "own conversion: Escape gives the kana back" "$CONVERTED$TYPED_ONLY"
 
-    # With the mouse alone: the field's menu, a candidate row, 確定.
+    # With the mouse alone: the bar's first entry after the kana; then its 変換 and 確定.
     click cmdClrall
     # shellcheck disable=SC2086
     for key in $WORD2_KEYS; do click "$key"; done
-    local field x y
-    field=$(key_centre Txt1 -)
-    read -r x y <<<"$field"
-    xdotool mousemove --sync $((WIN_X + x)) $((WIN_Y + y)) click 3
     sleep 0.5
-    # The menu opens at the pointer with 「変換」 its first entry.
-    xdotool mousemove_relative --sync 24 12 click 1
-    if wait_for 5 own_window >/dev/null; then
-        click_candidates cmdKoho:0
-        sleep 0.3
-        click_candidates cmdKakutei
-        sleep 0.3
-        click cmdCopy
-        check_clipboard "own conversion: by the mouse alone, menu, row 1 and 確定 give 電話" "電話"
+    click_bar cmdKoho:0
+    sleep 0.3
+    if keyboard_focused; then
+        record PASS "candidate bar: the keyboard keeps the input focus after a click on the bar"
     else
-        record FAIL "own conversion: the field's menu 「変換」 opens the candidate window" "$(tail -3 "$WORK/own-program.log")"
+        record FAIL "candidate bar: the keyboard keeps the input focus after a click on the bar" \
+            "focus on $(xdotool getwindowfocus 2>&1), keyboard $WINDOW, bar $(bar_window)"
+    fi
+    click cmdCopy
+    check_clipboard "candidate bar: kana for でんわ, then the bar's first entry, give 電話" "電話"
+    # shellcheck disable=SC2086
+    for key in $WORD1_KEYS; do click "$key"; done
+    sleep 0.5
+    click_bar cmdHenkan
+    sleep 0.5
+    click_bar cmdKakutei
+    sleep 0.3
+    click cmdCopy
+    check_clipboard "candidate bar: kana for にほん, then the bar's 変換 and 確定, append 日本" "電話日本"
+    if bar_docked; then
+        record PASS "candidate bar: still docked along the keyboard after the clicks"
+    else
+        record FAIL "candidate bar: still docked along the keyboard after the clicks" "$BAR_PLACE"
     fi
 
     # What the conversion learnt stays in the program's own folder, closed to others, and nowhere else.
@@ -382,7 +423,7 @@ if [ $# -ne 2 ]; then
 fi
 
 missing=()
-for tool in Xvfb setxkbmap xdotool xclip dbus-run-session awk; do
+for tool in Xvfb setxkbmap xdotool xclip xwininfo import dbus-run-session awk; do
     command -v "$tool" >/dev/null || missing+=("$tool")
 done
 [ "$(id -u)" = 0 ] && ! command -v setpriv >/dev/null && missing+=(setpriv)
@@ -404,7 +445,7 @@ environment=(env -i "HOME=$WORK" "PATH=/usr/local/bin:/usr/bin:/bin" "LANG=C.UTF
     "ASAN_OPTIONS=${ASAN_OPTIONS:-}" "UBSAN_OPTIONS=${UBSAN_OPTIONS:-}")
 mkdir -m 700 "$WORK/run"
 if ! HOME=$WORK XDG_RUNTIME_DIR=$WORK/run "$2" FrmKyBod >"$WORK/places" 2>"$WORK/key-places.log" || [ ! -s "$WORK/places" ] \
-    || ! HOME=$WORK XDG_RUNTIME_DIR=$WORK/run "$2" FrmHenkan >"$WORK/places-henkan" 2>>"$WORK/key-places.log"; then
+    || ! HOME=$WORK XDG_RUNTIME_DIR=$WORK/run "$2" FrmKoho >"$WORK/places-koho" 2>>"$WORK/key-places.log"; then
     echo "FAILED  the keys' places come from $2: $(tail -1 "$WORK/key-places.log")"
     echo "0 passed, 1 failed, 0 skipped"
     exit 1

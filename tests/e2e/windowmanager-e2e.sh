@@ -62,6 +62,9 @@ if [ -z "${height:-}" ]; then
     exit 1
 fi
 readonly KEY_A="$((x + width / 2)) $((y + height / 2))"
+# The text field's top and bottom in the keyboard's pixels at scale 1: the candidate bar never covers it.
+read -r _ _ _ y _ height < <("$KEY_PLACES" FrmKyBod 2>>"$WORK/key-places.log" | grep '^Txt1 - ')
+readonly FIELD_ROWS="$y $((y + height))"
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR QT_QPA_PLATFORM WAYLAND_DISPLAY
 PIDS=()
 cleanup() {
@@ -74,7 +77,8 @@ trap cleanup EXIT
 trap 'exit 1' INT TERM
 
 # A screen large enough for the keyboard at three times its size.
-Xvfb -displayfd 5 -screen 0 2560x1600x24 -nolisten tcp -noreset 5>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+readonly SCREEN_HEIGHT=1600
+Xvfb -displayfd 5 -screen 0 2560x${SCREEN_HEIGHT}x24 -nolisten tcp -noreset 5>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
 PIDS+=("$!")
 if ! wait_for 15 test -s "$WORK/display"; then
     record FAIL "the X server starts" "$(tail -1 "$WORK/xvfb.log")"
@@ -197,9 +201,95 @@ ownership_under() { # ownership_under NAME COMMAND...
         record FAIL "$wm: sixteen characters show the notice" "$(tail -2 "$WORK/program.log")"
     fi
     stop_program
+    bar_under "$wm" 1
+    bar_under "$wm" 2
     kill "$wm_pid" 2>/dev/null
     wait_for 5 eval '! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
     xprop -root -remove _NET_SUPPORTING_WM_CHECK 2>/dev/null
+}
+
+# --- The candidate bar docked along the keyboard, under each window manager --------------------------------
+
+client_place() { # client_place WINDOW: x y width height of its client area on the screen
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+        /^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print x, y, w, h}'
+}
+frame_extents() { # frame_extents WINDOW: left right top bottom of the window manager's frame around it
+    local extents
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ',')
+    echo "${extents:-0 0 0 0}"
+}
+# Whether the bar lies along the bottom (below) or top (above) edge of the keyboard's frame (either: below where
+# the screen has room for it, which depends on where the window manager put the keyboard), as wide as its client
+# area and starting where it starts, and clear of the text field; to a pixel at scales that round.
+BAR= BAR_PLACE=
+bar_docked() { # bar_docked below|above|either SCALE
+    local kx ky kw kh bx by bw bh l r t b field_top field_bottom
+    is_viewable "$BAR" || { BAR_PLACE="bar $(map_state "$BAR")"; return 1; }
+    read -r kx ky kw kh < <(client_place "$KEYBOARD")
+    read -r bx by bw bh < <(client_place "$BAR")
+    read -r l r t b < <(frame_extents "$KEYBOARD")
+    read -r field_top field_bottom <<<"$FIELD_ROWS"
+    field_top=$(awk -v y="$ky" -v f="$field_top" -v s="$2" 'BEGIN {printf "%d", y + f * s}')
+    field_bottom=$(awk -v y="$ky" -v f="$field_bottom" -v s="$2" 'BEGIN {printf "%d", y + f * s}')
+    BAR_PLACE="bar ${bw}x$bh at $bx,$by; keyboard ${kw}x$kh at $kx,$ky, frame $l $r $t $b; field rows $field_top-$field_bottom"
+    local below=$((by - (ky + kh + b))) above=$((by - (ky - t - bh)))
+    case $1 in
+    below) ((below >= -1 && below <= 1)) || return 1 ;;
+    above) ((above >= -1 && above <= 1)) || return 1 ;;
+    *) ((below >= -1 && below <= 1 || above >= -1 && above <= 1)) || return 1 ;;
+    esac
+    ((bx - kx >= -1 && bx - kx <= 1 && bw - kw >= -1 && bw - kw <= 1)) && ((by + bh <= field_top || by >= field_bottom))
+}
+bar_not_shown() { ! is_viewable "$BAR"; }
+check_docked() { # check_docked DESCRIPTION below|above SCALE: waits for it a while
+    if wait_for 5 bar_docked "$2" "$3"; then record PASS "$1"; else record FAIL "$1" "$BAR_PLACE"; fi
+}
+
+bar_under() { # bar_under WM SCALE
+    local wm=$1 scale=$2 what="$1, scale $2"
+    if ! start_program QT_SCALE_FACTOR="$scale"; then
+        record FAIL "$what: the keyboard opens" "$(tail -2 "$WORK/program.log")"
+        stop_program
+        return
+    fi
+    if ! wait_for 10 eval 'BAR=$(window_named 候補) && is_viewable "$BAR"'; then
+        record FAIL "$what: the candidate bar (候補) is shown with the keyboard" "$(tail -2 "$WORK/program.log")"
+        stop_program
+        return
+    fi
+    check_docked "$what: the bar is docked along the keyboard's frame, as wide as it, clear of the text field" either \
+        "$scale"
+    # A click on the bar (its 変換, with nothing to convert) leaves the focus with the keyboard.
+    wait_for 5 keyboard_active
+    local bx by bw bh
+    read -r bx by bw bh < <(client_place "$BAR")
+    xdotool mousemove --sync $((bx + bw / 30)) $((by + bh / 4)) click 1
+    sleep 0.5
+    check "$what: the keyboard stays the active window after a click on the bar" "active $(active_window)" \
+        keyboard_active
+
+    xdotool windowminimize "$KEYBOARD"
+    if wait_for 5 bar_not_shown; then
+        record PASS "$what: the bar is hidden when the keyboard is minimised"
+    else
+        record FAIL "$what: the bar is hidden when the keyboard is minimised" \
+            "bar $(map_state "$BAR"), keyboard $(map_state "$KEYBOARD")"
+    fi
+    xdotool windowactivate "$KEYBOARD" 2>/dev/null || xdotool windowmap "$KEYBOARD"
+    check_docked "$what: ... and docked again when it is restored" either "$scale"
+
+    local kx ky kw kh l r t b
+    xdotool windowmove "$KEYBOARD" 200 150
+    sleep 0.5
+    check_docked "$what: the bar follows the keyboard when it is moved" below "$scale"
+    # Moved down until the bar has no room under it: the bar goes above.
+    read -r kx ky kw kh < <(client_place "$KEYBOARD")
+    read -r l r t b < <(frame_extents "$KEYBOARD")
+    xdotool windowmove "$KEYBOARD" 200 $((SCREEN_HEIGHT - kh - t - b - 20))
+    sleep 0.5
+    check_docked "$what: at the screen's bottom the bar goes above the keyboard" above "$scale"
+    stop_program
 }
 
 ownership_under openbox openbox
