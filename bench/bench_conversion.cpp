@@ -6,6 +6,7 @@
 #include "convert/Engine.h"
 #include "convert/FrmKoho.h"
 #include "convert/Session.h"
+#include "convert/Suggestions.h"
 #include "keyboard/KeyboardApp.h"
 #include "ui/Desktop.h"
 #include "ui/Fonts.h"
@@ -219,6 +220,8 @@ int main(int argc, char **argv)
     const int runs = 300;
     measure("convert", runs, [&](int i) { (void)engine->convert(readings.at(i % readings.size())); });
     measure("session (convert)", runs, [&](int i) { convert::Session(*engine, readings.at(i % readings.size())); });
+    measure("suggestions (bar)", runs,
+        [&](int i) { (void)convert::suggest(*engine, readings.at(i % readings.size()).left(4 + i % 12), 16); });
     convert::Session session(*engine, readings.at(1));
     measure("next candidate", runs, [&](int) { session.nextCandidate(); });
     measure("shorten or lengthen", runs, [&](int i) { i % 2 ? session.lengthen() : session.shorten(); });
