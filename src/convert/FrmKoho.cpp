@@ -33,6 +33,7 @@ constexpr int EdgeTwips = 48;
 const QEvent::Type RefreshEvent = QEvent::Type(QEvent::registerEventType());
 const QEvent::Type ShowEvent = QEvent::Type(QEvent::registerEventType());
 constexpr int FrameKnownMs = 300;
+constexpr int ExposeRetryMs = 20;
 
 QString kindName(Suggestion::Kind kind)
 {
@@ -150,13 +151,6 @@ bool FrmKoho::eventFilter(QObject *watched, QEvent *event)
         if (isVisible())
             Dock();
         break;
-    case QEvent::WindowStateChange:
-        // Minimised with the keyboard, back with it.
-        if (m_owner->isMinimized() && isVisible())
-            ui::runGuarded("FrmKoho_Hide", [this] { hideWindow(); });
-        else if (!m_owner->isMinimized() && m_owner->isVisible() && !isVisible())
-            QCoreApplication::postEvent(this, new QEvent(ShowEvent), Qt::LowEventPriority);
-        break;
     default:
         break;
     }
@@ -171,6 +165,12 @@ bool FrmKoho::event(QEvent *event)
         return true;
     }
     if (event->type() == ShowEvent) {
+        // A popup of a window the compositor has not yet configured is a protocol error on Wayland: wait for it.
+        if (m_owner->isVisible() && m_owner->windowHandle() && !m_owner->windowHandle()->isExposed()) {
+            QTimer::singleShot(ExposeRetryMs, this,
+                [this] { QCoreApplication::postEvent(this, new QEvent(ShowEvent), Qt::LowEventPriority); });
+            return true;
+        }
         if (m_owner->isVisible() && !m_owner->isMinimized() && !isVisible()) {
             Dock();
             ui::runGuarded("FrmKoho_Show", [this] {
