@@ -32,7 +32,6 @@ constexpr int Padding = 16; // pixels around an entry's text
 constexpr int EdgeTwips = 48;
 const QEvent::Type RefreshEvent = QEvent::Type(QEvent::registerEventType());
 const QEvent::Type ShowEvent = QEvent::Type(QEvent::registerEventType());
-constexpr int FrameKnownMs = 300;
 constexpr int ExposeRetryMs = 20;
 
 QString kindName(Suggestion::Kind kind)
@@ -151,6 +150,14 @@ bool FrmKoho::eventFilter(QObject *watched, QEvent *event)
         if (isVisible())
             Dock();
         break;
+    case QEvent::WindowStateChange:
+        // Minimised with the keyboard and back with it. Left to the window manager, a minimised bar under openbox
+        // keeps the keyboard and its pages from coming back.
+        if (m_owner->isMinimized() && isVisible())
+            ui::runGuarded("FrmKoho_Hide", [this] { hideWindow(); });
+        else if (!m_owner->isMinimized() && m_owner->isVisible() && !isVisible())
+            QCoreApplication::postEvent(this, new QEvent(ShowEvent), Qt::LowEventPriority);
+        break;
     default:
         break;
     }
@@ -176,12 +183,6 @@ bool FrmKoho::event(QEvent *event)
             ui::runGuarded("FrmKoho_Show", [this] {
                 Refresh();
                 showWindow();
-            });
-            // The window manager tells the keyboard's frame only once it has framed it, with no event to the
-            // keyboard; by then the bar is docked again to stay clear of its title bar.
-            QTimer::singleShot(FrameKnownMs, this, [this] {
-                if (isVisible())
-                    Dock();
             });
         }
         return true;

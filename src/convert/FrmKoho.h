@@ -23,8 +23,8 @@ class Session;
 extern const ui::FormDef FrmKohoDefinition;
 
 // It never takes the focus, as an input method's candidate window does not: the keys stay with the text field, and a
-// click on it chooses without taking anything from it. It is shown, hidden and moved with the keyboard (minimised
-// with it by the window manager or the compositor, as a window that belongs to it), and never covers the text field.
+// click on it chooses without taking anything from it. It is shown, hidden, minimised and moved with the keyboard,
+// and never covers the text field.
 class FrmKoho : public ui::Form {
     Q_OBJECT
 public:
