@@ -33,6 +33,8 @@ constexpr int EdgeTwips = 48;
 const QEvent::Type RefreshEvent = QEvent::Type(QEvent::registerEventType());
 const QEvent::Type ShowEvent = QEvent::Type(QEvent::registerEventType());
 constexpr int FrameKnownMs = 300;
+// A keyboard that shows without ever being painted (off screen, say) still gets its bar by then.
+constexpr int PaintAwaitedMs = 500;
 
 QString kindName(Suggestion::Kind kind)
 {
@@ -139,8 +141,17 @@ bool FrmKoho::eventFilter(QObject *watched, QEvent *event)
         return false;
     switch (event->type()) {
     case QEvent::Show:
-        // Once the keyboard has painted: a third window at start-up would delay the first two.
-        QCoreApplication::postEvent(this, new QEvent(ShowEvent), Qt::LowEventPriority);
+        // Once the keyboard has painted: a third window made and mapped before the X server has had the first two
+        // exposed would delay both. Page 1 is exposed with the keyboard and painted right after it.
+        m_awaitingPaint = true;
+        QTimer::singleShot(PaintAwaitedMs, this, [this] {
+            if (std::exchange(m_awaitingPaint, false))
+                QCoreApplication::postEvent(this, new QEvent(ShowEvent), Qt::LowEventPriority);
+        });
+        break;
+    case QEvent::Paint:
+        if (std::exchange(m_awaitingPaint, false))
+            QCoreApplication::postEvent(this, new QEvent(ShowEvent), Qt::LowEventPriority);
         break;
     case QEvent::Hide:
         ui::runGuarded("FrmKoho_Hide", [this] { hideWindow(); });

@@ -111,6 +111,7 @@ private:
     int m_currentSegment = -1; // marked while converting
     int m_chosenSlot = -1; // the cmdKoho button of the chosen candidate, if shown
     bool m_refreshPending = false;
+    bool m_awaitingPaint = false; // shown once the keyboard has painted
 };
 
 } // namespace convert
