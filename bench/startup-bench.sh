@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up of the program as installed, on a private Xvfb: the time from its exec to the first complete frame of
-# the keyboard and of the first explanation page, and its memory a second later; the median of 5 runs after a
-# warm-up run.
+# the keyboard and of the first explanation page, and its memory a second later. The least Qt program that opens two
+# such windows (bench-qt-floor) runs in turn with it, each measured alike, so that both meet the same load of the
+# machine; after a warm-up run of each, the medians of RUNS runs of each (15 unless set) and their ratio.
 # Usage: bench/startup-bench.sh [BUILD-DIR [PROGRAM]]   (PROGRAM: /usr/bin/gojuon-keyboard when installed, else the
 # build's own)
 set -euo pipefail
@@ -37,37 +38,47 @@ fi
 keyboard=$(printf '\u30AD\u30FC\u30DC\u30FC\u30C9') # キーボード
 page=$(printf '\u8AAC\u660E\u30FC\uFF11')           # 説明ー１
 
-median() { # the median of field $1 over the runs
-    printf '%s\n' "${runs[@]}" | tr ' ' '\n' | sed -n "s/^$1=//p" | sort -n | sed -n 3p
+runs=${RUNS:-15}
+median() { # FIELD LINE...: the median of a field over the lines
+    local field=$1
+    shift
+    printf '%s\n' "$@" | tr ' ' '\n' | sed -n "s/^$field=//p" | sort -n | awk '{ v[NR] = $1 }
+        END { printf "%.1f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 kib() { awk -v k="$1" 'BEGIN { printf "%.1f MiB", k / 1024 }'; }
 
-measure() { # PROGRAM: a warm-up run, then five, and their medians
-    runs=()
-    for i in 0 1 2 3 4 5; do
-        # As a desktop starts it: the X display, a home, a UTF-8 locale, nothing else.
-        line=$(env -i PATH="$PATH" HOME="$HOME" LANG=C.UTF-8 XDG_RUNTIME_DIR="$work" DISPLAY=":$display" \
-            "$probe" "$1" "$keyboard" "$page" 2>"$work/run.log") || { cat "$work/run.log"; exit 1; }
-        if [ "$i" = 0 ]; then
-            echo "  warm-up: $line"
-            continue
-        fi
-        runs+=("$line")
-        echo "  run $i:   $line"
-    done
-    echo "median of 5: keyboard $(median window1) ms, page 1 $(median window2) ms, both windows $(median all) ms" \
-        "($(median cpu) ms of processor time);"
-    echo "             VmRSS $(kib "$(median rss)"), private $(kib "$(median private_dirty)") written" \
-        "+ $(kib "$(median private_clean)") clean (file pages no other process maps now)"
+run() { # PROGRAM: one start, its line of figures
+    # As a desktop starts it: the X display, a home, a UTF-8 locale, nothing else.
+    env -i PATH="$PATH" HOME="$HOME" LANG=C.UTF-8 XDG_RUNTIME_DIR="$work" DISPLAY=":$display" \
+        "$probe" "$1" "$keyboard" "$page" 2>"$work/run.log" || { cat "$work/run.log" >&2; exit 1; }
 }
 
-echo "$program on display :$display"
-measure "$program"
+summary() { # LINE...: the medians
+    echo "  median of $#: keyboard $(median window1 "$@") ms, page 1 $(median window2 "$@") ms," \
+        "both windows $(median all "$@") ms ($(median cpu "$@") ms of processor time);"
+    echo "  VmRSS $(kib "$(median rss "$@")"), private $(kib "$(median private_dirty "$@")") written" \
+        "+ $(kib "$(median private_clean "$@")") clean (file pages no other process maps now)"
+}
 
 # What Qt itself costs on this machine: two windows of the same titles and sizes, one line of kana each.
 floor=$build/bench/bench-qt-floor
-if [ -x "$floor" ]; then
-    echo
-    echo "for comparison, the least Qt program with two such windows ($floor):"
-    measure "$floor"
-fi
+[ -x "$floor" ] || { echo "$floor is not built"; exit 1; }
+echo "$program and $floor in turn on display :$display"
+echo "  warm-up: $(run "$program")"
+echo "  warm-up: $(run "$floor") (floor)"
+programRuns=()
+floorRuns=()
+for ((i = 1; i <= runs; i++)); do
+    line=$(run "$program")
+    programRuns+=("$line")
+    echo "  run $i: $line"
+    line=$(run "$floor")
+    floorRuns+=("$line")
+    echo "  run $i: $line (floor)"
+done
+echo "$program:"
+summary "${programRuns[@]}"
+echo "the least Qt program with two such windows:"
+summary "${floorRuns[@]}"
+awk -v p="$(median all "${programRuns[@]}")" -v f="$(median all "${floorRuns[@]}")" \
+    'BEGIN { printf "both windows: %.2f times the floor\n", p / f }'

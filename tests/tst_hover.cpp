@@ -5,6 +5,9 @@
 #include "Harness.h"
 #include "ui/Platform.h"
 
+#include <QApplication>
+#include <QPainter>
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -170,6 +173,53 @@ private Q_SLOTS:
         h.moveOnto(h.key(u"cmdMoji_9"_s));
         QCOMPARE(h.keyboard().backColor(), window);
         QCOMPARE(h.field()->backColor(), field);
+    }
+
+    // The field keeps its colours while another window is active, whatever the desktop's palette does with an
+    // inactive window: greyed, it read as disabled.
+    void fieldLooksTheSameWhenInactive_data()
+    {
+        QTest::addColumn<bool>("lit"); // the pointer has crossed the field
+        QTest::addColumn<QColor>("field");
+        QTest::newRow("at start") << false << Initial;
+        QTest::newRow("after the pointer lit it") << true << Hover;
+    }
+
+    void fieldLooksTheSameWhenInactive()
+    {
+        QFETCH(bool, lit);
+        QFETCH(QColor, field);
+        // As some desktop themes give it: an inactive window's fields paler, their text grey.
+        const QPalette desktop = QApplication::palette();
+        QPalette greyed = desktop;
+        greyed.setColor(QPalette::Inactive, QPalette::Base, QColor(0xE0, 0xE0, 0xE0));
+        greyed.setColor(QPalette::Inactive, QPalette::Text, QColor(0x90, 0x90, 0x90));
+        QApplication::setPalette(greyed);
+        const auto restore = qScopeGuard([&desktop] { QApplication::setPalette(desktop); });
+        Harness h;
+        if (lit)
+            h.moveOnto(h.field());
+        h.type(u"\u3042"_s); // あ
+        h.activateKeyboard();
+        QCOMPARE(h.field()->backColor(), field);
+        // Inside the frame, without the caret: both mark the focus only in the active window.
+        const auto looks = [&h, field] {
+            QImage image(h.field()->size(), QImage::Format_RGB32);
+            h.field()->render(&image);
+            QPainter(&image).fillRect(
+                h.field()->inputMethodQuery(Qt::ImCursorRectangle).toRect().adjusted(-1, 0, 1, 0), field);
+            return image.copy(image.rect().adjusted(3, 3, -3, -3));
+        };
+        const QImage active = looks();
+        QCOMPARE(active.pixelColor(active.width() - 1, active.height() / 2), field);
+
+        h.page(1).activateWindow();
+        QTRY_VERIFY(h.page(1).isActiveWindow());
+        QVERIFY(!h.keyboard().isActiveWindow());
+        const QPalette colours = h.field()->palette();
+        for (const QPalette::ColorRole role : { QPalette::Base, QPalette::Text })
+            QCOMPARE(colours.color(QPalette::Inactive, role), colours.color(QPalette::Active, role));
+        QCOMPARE(looks(), active);
     }
 
     void clicksAndTypingChangeNoColour()

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
+#include <qpa/qplatformwindow.h>
 
 namespace convert {
 
@@ -32,6 +33,7 @@ constexpr int Padding = 16; // pixels around an entry's text
 constexpr int EdgeTwips = 48;
 const QEvent::Type RefreshEvent = QEvent::Type(QEvent::registerEventType());
 const QEvent::Type ShowEvent = QEvent::Type(QEvent::registerEventType());
+
 constexpr int ExposeRetryMs = 20;
 
 QString kindName(Suggestion::Kind kind)
@@ -109,6 +111,8 @@ FrmKoho::FrmKoho(Conversion &conversion, ui::TextBox &field, QWidget *owner)
     connect(&m_field, &QLineEdit::selectionChanged, this, &FrmKoho::ScheduleRefresh);
     connect(&m_field, &QLineEdit::cursorPositionChanged, this, &FrmKoho::ScheduleRefresh);
     m_owner->installEventFilter(this);
+    if (!onWayland())
+        refuseFocusFromWindowManager();
 }
 
 // --- Place -------------------------------------------------------------------------------------------------
@@ -117,8 +121,12 @@ void FrmKoho::Dock()
 {
     const QRect client = m_owner->geometry();
     if (onWayland()) {
-        // Placed by the compositor relative to the keyboard, which is all a Wayland client knows of its place.
-        move(client.left(), client.bottom() + 1);
+        // Placed by the compositor relative to the keyboard, which is all a Wayland client knows of its place. Qt
+        // takes the offset from the keyboard's place as its platform window has it, which need not be the widget's.
+        QPoint origin = client.topLeft();
+        if (const QWindow *window = m_owner->windowHandle(); window && window->handle())
+            origin = window->handle()->geometry().topLeft();
+        move(origin.x(), origin.y() + client.height());
         return;
     }
     const QRect frame = m_owner->frameGeometry();
@@ -144,6 +152,9 @@ bool FrmKoho::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::Hide:
         ui::runGuarded("FrmKoho_Hide", [this] { hideWindow(); });
+        break;
+    case QEvent::WindowActivate:
+        OfferAgain();
         break;
     case QEvent::Move:
     case QEvent::Resize:
@@ -193,6 +204,16 @@ bool FrmKoho::event(QEvent *event)
     return ui::Form::event(event);
 }
 
+// A Wayland compositor may take the bar away (sway does whenever the keyboard loses the focus): it comes back with
+// the keyboard's focus or its next key. An X11 window manager never does, and a bar mapped beside a keyboard being
+// minimised would keep openbox from bringing it back.
+void FrmKoho::OfferAgain()
+{
+    const QWindow *window = m_owner->windowHandle();
+    if (onWayland() && !isVisible() && m_owner->isVisible() && !m_owner->isMinimized() && window && window->isExposed())
+        QCoreApplication::postEvent(this, new QEvent(ShowEvent), Qt::LowEventPriority);
+}
+
 // --- What it shows -----------------------------------------------------------------------------------------
 
 void FrmKoho::ScheduleRefresh()
@@ -207,6 +228,8 @@ void FrmKoho::Refresh()
 {
     if (isVisible())
         Dock();
+    else
+        OfferAgain();
     if (const Session *session = m_conversion.session())
         ShowSession(*session);
     else

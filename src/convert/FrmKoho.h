@@ -89,6 +89,8 @@ private:
     void Highlight(ui::Button *button);
     // A refresh once the keyboard has painted what the key changed.
     void ScheduleRefresh();
+    // Shown again beside a keyboard on the screen, if something took it away.
+    void OfferAgain();
 
     Conversion &m_conversion;
     ui::TextBox &m_field;

@@ -20,6 +20,12 @@
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
+#include <array>
+
+#if defined(GOJUON_HAVE_XCB) && QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#define GOJUON_X11_FOCUS_MODEL
+#endif
 
 namespace ui {
 
@@ -321,6 +327,32 @@ void Form::setVisible(bool visible)
         }
     }
     QWidget::setVisible(visible);
+}
+
+void Form::refuseFocusFromWindowManager()
+{
+#ifdef GOJUON_X11_FOCUS_MODEL
+    // Qt offers WM_TAKE_FOCUS on every window, which makes one that takes no input "globally active": openbox then
+    // hands it the focus when the window it belongs to is minimised, and refuses to bring that window back.
+    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return;
+    xcb_connection_t *connection = x11->connection();
+    const auto atom = [connection](const char *name) {
+        xcb_intern_atom_reply_t *reply
+            = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(qstrlen(name)), name), nullptr);
+        const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        free(reply);
+        return found;
+    };
+    const xcb_atom_t protocols = atom("WM_PROTOCOLS");
+    const std::array<xcb_atom_t, 2> kept { atom("WM_DELETE_WINDOW"), atom("_NET_WM_PING") };
+    if (protocols == XCB_ATOM_NONE)
+        return;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(winId()), protocols, XCB_ATOM_ATOM, 32,
+        uint32_t(kept.size()), kept.data());
+    xcb_flush(connection);
+#endif
 }
 
 void Form::bringToFront()

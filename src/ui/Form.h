@@ -33,6 +33,9 @@ public:
     void hideWindow();
     // Shows the window again if it was hidden or minimised, raises it and asks the desktop to make it active.
     void bringToFront();
+    // Tells the window manager never to give this window the focus, not even by asking it first (X11's "no input"
+    // model), so that it never stands between the user and the window it belongs to. Call before it first shows.
+    void refuseFocusFromWindowManager();
 
     void setVisible(bool visible) override;
 

@@ -101,6 +101,11 @@ TextBox::TextBox(QWidget *parent)
     setMouseTracking(true);
     setAttribute(Qt::WA_NoMousePropagation);
     setValidator(new WholeCharacters(this));
+    // Some desktop palettes grey an inactive window's text, which in a field read as disabled: the text keeps the
+    // active colour while another window (an explanation page) is active. A disabled field still looks disabled.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Inactive, QPalette::Text, colours.color(QPalette::Active, QPalette::Text));
+    setPalette(colours);
 }
 
 void TextBox::assignText(const QString &newText)
@@ -159,7 +164,7 @@ void TextBox::setBackColor(const QColor &color)
     if (color == backColor())
         return;
     QPalette colours = palette();
-    colours.setColor(QPalette::Base, color);
+    colours.setColor(QPalette::All, QPalette::Base, color); // the same whether the window is active or not
     setPalette(colours);
 }
 
