@@ -137,6 +137,36 @@ private Q_SLOTS:
         QVERIFY(!h.noticeVisible());
     }
 
+    // Where the notice goes on Wayland: at its designed place against the keyboard's, wherever the keyboard stands.
+    void placedAgainstTheKeyboard_data()
+    {
+        QTest::addColumn<QPoint>("keyboard");
+        QTest::addColumn<QPoint>("notice");
+        QTest::newRow("the keyboard at its designed place") << QPoint(154, 284) << QPoint(411, 222);
+        QTest::newRow("the keyboard moved to the top left") << QPoint(40, 60) << QPoint(297, -2);
+    }
+
+    void placedAgainstTheKeyboard()
+    {
+        QFETCH(QPoint, keyboard);
+        QFETCH(QPoint, notice);
+        Harness h;
+        QCOMPARE(h.explanation().notice().placeBy(keyboard), notice);
+    }
+
+    // A popup of the keyboard (the candidate bar or the notice on Wayland) lives inside it: it hides before it.
+    void toolTipWindowsHideWithTheirOwner()
+    {
+        Harness h;
+        ui::Form popup(h.explanation().notice().definition(), &h.keyboard(), Qt::ToolTip);
+        ui::Form dialog(h.explanation().notice().definition(), &h.keyboard());
+        popup.show();
+        dialog.show();
+        h.keyboard().hide();
+        QVERIFY(!popup.isVisible());
+        QVERIFY(dialog.isVisible()); // a dialog is the window manager's to hide with its owner
+    }
+
     void looksAsDefined()
     {
         Harness h;

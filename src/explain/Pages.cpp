@@ -6,7 +6,10 @@
 #include "Explanation.h"
 #include "ui/Colors.h"
 #include "ui/Platform.h"
+#include "ui/Units.h"
 #include "ui/Wiring.h"
+
+#include <QGuiApplication>
 
 namespace explain {
 
@@ -175,11 +178,45 @@ FrmBun3c::FrmBun3c(Explanation &explanation)
 
 // --- The notice -------------------------------------------------------------------------------------------
 
+namespace {
+
+// A dialog owned by the keyboard opens centred over it on Wayland and takes the focus, so 変換 and the keys'
+// selection stop working while it is up; a tool-tip popup of the keyboard does neither. On X11 a tool tip would float
+// above every other program, so there it stays the keyboard's dialog, placed and moved by the window manager.
+Qt::WindowFlags noticeFlags(const QWidget *owner)
+{
+    if (!owner || !QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return {};
+    return Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+}
+
+} // namespace
+
 FrmBun3d::FrmBun3d(QWidget *owner)
-    : ui::Form(FrmBun3dDefinition, owner)
+    : ui::Form(FrmBun3dDefinition, owner, noticeFlags(owner))
     , CmdBun4E(control<ui::Button>(u"CmdBun4E"))
+    , m_owner(owner)
 {
     ui::wire(this, CmdBun4E, UI_ON(CmdBun4E_Click), ui::None);
+}
+
+QPoint FrmBun3d::placeBy(QPoint ownerTopLeft) const
+{
+    const auto *owner = qobject_cast<const ui::Form *>(m_owner);
+    if (!owner)
+        return pos();
+    const ui::FormDef &mine = definition(), &its = owner->definition();
+    return ownerTopLeft + QPoint(ui::twipsToPixels(mine.designedLeft), ui::twipsToPixels(mine.designedTop))
+        - QPoint(ui::twipsToPixels(its.designedLeft), ui::twipsToPixels(its.designedTop));
+}
+
+void FrmBun3d::setVisible(bool visible)
+{
+    // A popup is placed relative to its parent as it is mapped, and the keyboard's client area is all a Wayland
+    // client knows of the keyboard's place; the compositor then keeps the two together.
+    if (visible && windowType() == Qt::ToolTip)
+        move(placeBy(m_owner->geometry().topLeft()));
+    ui::Form::setVisible(visible);
 }
 
 void FrmBun3d::CmdBun4E_Click()

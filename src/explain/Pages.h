@@ -83,16 +83,23 @@ private:
     void lblBun3b_MouseMove() { ResetButtonColors(); }
 };
 
-// The length-limit notice: its one button hides it; nothing else on it reacts.
+// The length-limit notice: its one button hides it; nothing else on it reacts. On Wayland it is a tool-tip popup of
+// the keyboard, as the candidate bar is: the one kind of window a compositor places where asked without taking the
+// focus from the text field. It opens at its designed place against the keyboard's, wherever the keyboard stands.
 class FrmBun3d : public ui::Form {
     Q_OBJECT
 public:
     explicit FrmBun3d(QWidget *owner);
 
+    // Where its client area goes for an owner whose client area has this top left corner.
+    QPoint placeBy(QPoint ownerTopLeft) const;
+    void setVisible(bool visible) override;
+
 private:
     void CmdBun4E_Click();
 
     ui::Button *const CmdBun4E;
+    QWidget *const m_owner;
 };
 
 } // namespace explain

@@ -9,6 +9,7 @@
 #include "TextBox.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QCursor>
 #include <QFile>
 #include <QFileInfo>
@@ -324,6 +325,16 @@ void Form::setVisible(bool visible)
         if (!windowHandle() || !windowHandle()->transientParent()) {
             winId();
             windowHandle()->setTransientParent(owner->windowHandle());
+        }
+    } else if (!visible && isVisible()) {
+        // A tool-tip window of this one is a popup inside it on Wayland: it hides first, or the compositor takes it
+        // away behind Qt's back and Qt still counts it as shown.
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        for (QWidget *window : windows) {
+            auto *form = qobject_cast<Form *>(window);
+            if (form && form != this && form->m_owner && form->m_owner->window() == this
+                && form->windowType() == Qt::ToolTip && form->isVisible())
+                form->hide();
         }
     }
     QWidget::setVisible(visible);

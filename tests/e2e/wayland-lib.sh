@@ -6,6 +6,7 @@
 # Source it, then: wl_require (exits 77 when a tool is missing), wl_start (the compositor and a pointer for the
 # seat), wl_run_program PROGRAM, and the helpers below. Every check prints one line; wl_finish prints the closing
 # "N passed, N failed, N skipped" line and exits. Runs as root in CI: sway and the program then run as WL_USER.
+# WL_KEEP=1 keeps the work folder (the logs and pictures) for a look after a failure.
 
 WL_USER=${WL_USER:-gojuon-e2e}
 # Fixed size windows float in sway; the output is larger than the keyboard at twice its size.
@@ -53,7 +54,7 @@ wl_finish() {
 # Exits 77 (skipped) with the reason when the compositor, its tools or Qt's Wayland plugin are missing.
 wl_require() { # wl_require NAME
     local missing=() tool plugin
-    for tool in sway swaymsg wayvnc wtype grim jq wl-paste setpriv; do
+    for tool in sway swaymsg wayvnc wtype grim jq wl-paste setpriv convert; do
         command -v "$tool" >/dev/null || missing+=("$tool")
     done
     plugin=$(find /usr/lib/*/qt6/plugins/platforms /usr/lib/qt6/plugins/platforms -name 'libqwayland-generic.so' \
@@ -101,7 +102,7 @@ wl_cleanup() {
         wait_for 3 eval "! kill -0 $pid 2>/dev/null" || kill -9 "$pid" 2>/dev/null
     done
     wait 2>/dev/null
-    [ -n "$WL_WORK" ] && rm -rf "$WL_WORK"
+    [ -n "$WL_WORK" ] && [ -z "${WL_KEEP:-}" ] && rm -rf "$WL_WORK"
 }
 
 # The compositor on its headless backend, drawn by the CPU, with no input devices of its own, and wayvnc on a
@@ -163,6 +164,12 @@ wl_click() { # wl_click X Y [TIMES]
 }
 wl_type() { wl_as_user wtype "$@"; }
 wl_shot() { wl_as_user grim "$WL_WORK/shots/$1.png" && echo "$WL_WORK/shots/$1.png"; }
+# The colours in a rectangle of a picture as "#RRGGBB", the most frequent first. Popups are not in sway's tree, so
+# pictures are how a check finds them.
+wl_colours() { # wl_colours PICTURE X Y WIDTH HEIGHT
+    convert "$1" -crop "${4}x$5+$2+$3" +repage -alpha off -format %c histogram:info:- |
+        sort -rn | grep -o '#[0-9A-Fa-f]\{6\}' | tr a-f A-F
+}
 wl_clipboard() { wl_as_user timeout 3 wl-paste --no-newline 2>/dev/null; }
 
 # The program as the test user with Qt on Wayland; extra VAR=VALUE words go before it.
