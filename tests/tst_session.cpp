@@ -14,7 +14,7 @@ using convert::Session;
 
 namespace {
 
-// One word per operation: next prev rowN left right segN short long hira kata.
+// One word per operation: next prev rowN left right segN short long hira kata accept cancel.
 void run(Session &session, const QString &operations)
 {
     for (const QString &op : operations.split(u' ', Qt::SkipEmptyParts)) {
@@ -38,6 +38,10 @@ void run(Session &session, const QString &operations)
             session.chooseHiragana();
         else if (op == u"kata")
             session.chooseKatakana();
+        else if (op == u"accept")
+            session.accept();
+        else if (op == u"cancel")
+            session.cancel();
         else
             QFAIL(qPrintable(u"unknown operation "_s + op));
     }
@@ -74,69 +78,87 @@ private Q_SLOTS:
         QTest::addColumn<int>("current");
         QTest::addColumn<QString>("segments");
         QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("learned"); // the texts an accept taught, "|" between; empty for none
 
         const int ok = TableEngine::Working;
         const QString tenki = u"きょうはいいてんき"_s;
         const QString split = u"きょう|は|いい|てんき"_s;
         // きょう offers 今日 京 強, then its kana forms きょう キョウ.
-        QTest::newRow("first candidates") << ok << tenki << u""_s << u"今日はいい天気"_s << 0 << split << u"0 0 0 0"_s;
-        QTest::newRow("next") << ok << tenki << u"next"_s << u"京はいい天気"_s << 0 << split << u"1 0 0 0"_s;
-        QTest::newRow("next wraps to the first")
-            << ok << tenki << u"next next next next next"_s << u"今日はいい天気"_s << 0 << split << u"0 0 0 0"_s;
+        QTest::newRow("first candidates")
+            << ok << tenki << u""_s << u"今日はいい天気"_s << 0 << split << u"0 0 0 0"_s << u""_s;
+        QTest::newRow("next") << ok << tenki << u"next"_s << u"京はいい天気"_s << 0 << split << u"1 0 0 0"_s << u""_s;
+        QTest::newRow("next wraps to the first") << ok << tenki << u"next next next next next"_s << u"今日はいい天気"_s
+                                                 << 0 << split << u"0 0 0 0"_s << u""_s;
         QTest::newRow("previous wraps to the last")
-            << ok << tenki << u"prev"_s << u"キョウはいい天気"_s << 0 << split << u"4 0 0 0"_s;
+            << ok << tenki << u"prev"_s << u"キョウはいい天気"_s << 0 << split << u"4 0 0 0"_s << u""_s;
         QTest::newRow("row chooses and moves on")
-            << ok << tenki << u"row3"_s << u"強はいい天気"_s << 1 << split << u"2 0 0 0"_s;
+            << ok << tenki << u"row3"_s << u"強はいい天気"_s << 1 << split << u"2 0 0 0"_s << u""_s;
         QTest::newRow("rows in turn") << ok << tenki << u"row2 row2 row2 row2"_s << u"京葉良い転機"_s << 3 << split
-                                      << u"1 1 1 1"_s;
+                                      << u"1 1 1 1"_s << u""_s;
         QTest::newRow("row past the list does nothing")
-            << ok << tenki << u"row6"_s << u"今日はいい天気"_s << 0 << split << u"0 0 0 0"_s;
+            << ok << tenki << u"row6"_s << u"今日はいい天気"_s << 0 << split << u"0 0 0 0"_s << u""_s;
         QTest::newRow("row 0 does nothing")
-            << ok << tenki << u"row0"_s << u"今日はいい天気"_s << 0 << split << u"0 0 0 0"_s;
+            << ok << tenki << u"row0"_s << u"今日はいい天気"_s << 0 << split << u"0 0 0 0"_s << u""_s;
         QTest::newRow("right then next") << ok << tenki << u"right next"_s << u"今日葉いい天気"_s << 1 << split
-                                         << u"0 1 0 0"_s;
+                                         << u"0 1 0 0"_s << u""_s;
         QTest::newRow("left stops at the first")
-            << ok << tenki << u"left left"_s << u"今日はいい天気"_s << 0 << split << u"0 0 0 0"_s;
-        QTest::newRow("right stops at the last")
-            << ok << tenki << u"right right right right right"_s << u"今日はいい天気"_s << 3 << split << u"0 0 0 0"_s;
+            << ok << tenki << u"left left"_s << u"今日はいい天気"_s << 0 << split << u"0 0 0 0"_s << u""_s;
+        QTest::newRow("right stops at the last") << ok << tenki << u"right right right right right"_s
+                                                 << u"今日はいい天気"_s << 3 << split << u"0 0 0 0"_s << u""_s;
         QTest::newRow("segment made current")
-            << ok << tenki << u"seg3 next"_s << u"今日はいい転機"_s << 3 << split << u"0 0 0 1"_s;
+            << ok << tenki << u"seg3 next"_s << u"今日はいい転機"_s << 3 << split << u"0 0 0 1"_s << u""_s;
         QTest::newRow("segment out of range ignored")
-            << ok << tenki << u"seg4 seg-1 next"_s << u"京はいい天気"_s << 0 << split << u"1 0 0 0"_s;
+            << ok << tenki << u"seg4 seg-1 next"_s << u"京はいい天気"_s << 0 << split << u"1 0 0 0"_s << u""_s;
         QTest::newRow("katakana form") << ok << tenki << u"seg3 kata"_s << u"今日はいいテンキ"_s << 3 << split
-                                       << u"0 0 0 3"_s;
+                                       << u"0 0 0 3"_s << u""_s;
         QTest::newRow("hiragana form after katakana")
-            << ok << tenki << u"kata hira"_s << u"きょうはいい天気"_s << 0 << split << u"3 0 0 0"_s;
-        QTest::newRow("shorten re-splits the rest")
-            << ok << tenki << u"short"_s << u"巨鵜はいい天気"_s << 0 << u"きょ|う|は|いい|てんき"_s << u"0 0 0 0 0"_s;
+            << ok << tenki << u"kata hira"_s << u"きょうはいい天気"_s << 0 << split << u"3 0 0 0"_s << u""_s;
+        QTest::newRow("shorten re-splits the rest") << ok << tenki << u"short"_s << u"巨鵜はいい天気"_s << 0
+                                                    << u"きょ|う|は|いい|てんき"_s << u"0 0 0 0 0"_s << u""_s;
         QTest::newRow("lengthen after shorten restores")
-            << ok << tenki << u"short long"_s << u"今日はいい天気"_s << 0 << split << u"0 0 0 0"_s;
-        QTest::newRow("shorten keeps the choices before") << ok << tenki << u"row2 row3 short"_s << u"京歯いい天気"_s
-                                                          << 2 << u"きょう|は|い|い|てんき"_s << u"1 2 0 0 0"_s;
+            << ok << tenki << u"short long"_s << u"今日はいい天気"_s << 0 << split << u"0 0 0 0"_s << u""_s;
+        QTest::newRow("shorten keeps the choices before")
+            << ok << tenki << u"row2 row3 short"_s << u"京歯いい天気"_s << 2 << u"きょう|は|い|い|てんき"_s
+            << u"1 2 0 0 0"_s << u""_s;
         QTest::newRow("resize resets the current segment's choice")
             << ok << tenki << u"right right next long"_s << u"今日はいいてんき"_s << 2 << u"きょう|は|いいて|ん|き"_s
-            << u"0 0 0 0 0"_s;
+            << u"0 0 0 0 0"_s << u""_s;
         QTest::newRow("one character cannot shorten")
-            << ok << tenki << u"right next short"_s << u"今日葉いい天気"_s << 1 << split << u"0 1 0 0"_s;
+            << ok << tenki << u"right next short"_s << u"今日葉いい天気"_s << 1 << split << u"0 1 0 0"_s << u""_s;
         QTest::newRow("the last cannot lengthen")
-            << ok << tenki << u"seg3 next long"_s << u"今日はいい転機"_s << 3 << split << u"0 0 0 1"_s;
+            << ok << tenki << u"seg3 next long"_s << u"今日はいい転機"_s << 3 << split << u"0 0 0 1"_s << u""_s;
         // し has 12 candidates and its kana forms: rows show 9 at a time, the page holding the chosen one.
         QTest::newRow("second page row 1") << ok << u"し"_s << u"next next next next next next next next next row1"_s
-                                           << u"士"_s << 0 << u"し"_s << u"9"_s;
+                                           << u"士"_s << 0 << u"し"_s << u"9"_s << u""_s;
         QTest::newRow("second page row past its end")
-            << ok << u"し"_s << u"prev row6"_s << u"シ"_s << 0 << u"し"_s << u"13"_s;
-        QTest::newRow("second page row 4") << ok << u"し"_s << u"prev row4"_s << u"し"_s << 0 << u"し"_s << u"12"_s;
+            << ok << u"し"_s << u"prev row6"_s << u"シ"_s << 0 << u"し"_s << u"13"_s << u""_s;
+        QTest::newRow("second page row 4")
+            << ok << u"し"_s << u"prev row4"_s << u"し"_s << 0 << u"し"_s << u"12"_s << u""_s;
         QTest::newRow("no engine: the reading and its kana forms")
-            << int(TableEngine::Unavailable) << u"かめら"_s << u"next"_s << u"カメラ"_s << 0 << u"かめら"_s << u"1"_s;
+            << int(TableEngine::Unavailable) << u"かめら"_s << u"next"_s << u"カメラ"_s << 0 << u"かめら"_s << u"1"_s
+            << u""_s;
         QTest::newRow("no engine: katakana kept as typed first")
-            << int(TableEngine::Unavailable) << u"カメラ"_s << u""_s << u"カメラ"_s << 0 << u"カメラ"_s << u"0"_s;
+            << int(TableEngine::Unavailable) << u"カメラ"_s << u""_s << u"カメラ"_s << 0 << u"カメラ"_s << u"0"_s
+            << u""_s;
         QTest::newRow("no engine: hiragana form of katakana")
-            << int(TableEngine::Unavailable) << u"カメラ"_s << u"hira"_s << u"かめら"_s << 0 << u"カメラ"_s << u"1"_s;
+            << int(TableEngine::Unavailable) << u"カメラ"_s << u"hira"_s << u"かめら"_s << 0 << u"カメラ"_s << u"1"_s
+            << u""_s;
         QTest::newRow("segments losing a character are refused")
             << int(TableEngine::Broken) << tenki << u"short long next"_s << u"キョウハイイテンキ"_s << 0 << tenki
-            << u"1"_s;
+            << u"1"_s << u""_s;
+        // Only accepting teaches the engine, once: each segment's reading and the text chosen for it.
+        QTest::newRow("accept after choosing") << ok << tenki << u"row2 next seg3 kata accept"_s << u"京葉いいテンキ"_s
+                                               << 3 << split << u"1 1 0 3"_s << u"京|葉|いい|テンキ"_s;
+        QTest::newRow("accept after shortening")
+            << ok << tenki << u"short next accept"_s << u"居鵜はいい天気"_s << 0 << u"きょ|う|は|いい|てんき"_s
+            << u"1 0 0 0 0"_s << u"居|鵜|は|いい|天気"_s;
+        QTest::newRow("keys after accepting change nothing")
+            << ok << tenki << u"accept next row2 short kata accept"_s << u"今日はいい天気"_s << 0 << split
+            << u"0 0 0 0"_s << u"今日|は|いい|天気"_s;
+        QTest::newRow("cancel teaches nothing")
+            << ok << tenki << u"row2 cancel"_s << u"京はいい天気"_s << 1 << split << u"1 0 0 0"_s << u""_s;
         QTest::newRow("empty reading") << ok << u""_s << u"next prev row1 short long kata right"_s << u""_s << 0
-                                       << u""_s << u""_s;
+                                       << u""_s << u""_s << u""_s;
     }
 
     void keys()
@@ -152,8 +174,13 @@ private Q_SLOTS:
         QTEST(int(session.current()), "current");
         QTEST(readings(session), "segments");
         QTEST(choices(session), "chosen");
-        QVERIFY(!session.finished());
-        QVERIFY(engine.learned.isEmpty());
+        QCOMPARE(session.finished(), operations.contains(u"accept"_s) || operations.contains(u"cancel"_s));
+        QFETCH(QString, segments);
+        QFETCH(QString, learned);
+        const QList<QStringList> taught = learned.isEmpty()
+            ? QList<QStringList> {}
+            : QList<QStringList> { segments.split(u'|'), learned.split(u'|') };
+        QCOMPARE(engine.learned, taught);
     }
 
     void pages()
