@@ -108,6 +108,20 @@ stop_program() {
     wait "$PROGRAM_PID" 2>/dev/null
 }
 is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+# Brings a minimised window back as a task bar does. openbox at times ignores the first request for a keyboard that
+# has its candidate bar in its group (about one in three in a loop of minimise and restore); a task bar's user then
+# clicks again, so the script asks up to three times and says when it had to.
+restore() {
+    local try
+    for try in 1 2 3; do
+        xdotool windowactivate "$1" 2>/dev/null || xdotool windowmap "$1"
+        if wait_for 2 is_viewable "$1"; then
+            [ "$try" = 1 ] || echo "note    restoring took $try requests"
+            return 0
+        fi
+    done
+    return 1
+}
 is_iconic() { ! is_viewable "$1"; }
 map_state() { xwininfo -id "$1" | sed -n 's/.*Map State: //p'; }
 client_size() { xwininfo -id "$1" | awk '/^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print w, h}'; }
@@ -194,7 +208,7 @@ ownership_under() { # ownership_under NAME COMMAND...
             record FAIL "$wm: minimising the keyboard minimises page 1 and the notice" \
                 "page 1 $(map_state "$PAGE1"), notice $(map_state "$NOTICE"), keyboard $(map_state "$KEYBOARD")"
         fi
-        xdotool windowactivate "$KEYBOARD" 2>/dev/null || xdotool windowmap "$KEYBOARD"
+        restore "$KEYBOARD"
         check "$wm: restoring the keyboard restores them" "" \
             wait_for 5 eval 'is_viewable "$KEYBOARD" && is_viewable "$PAGE1" && is_viewable "$NOTICE"'
     else
@@ -276,7 +290,7 @@ bar_under() { # bar_under WM SCALE
         record FAIL "$what: the bar is hidden when the keyboard is minimised" \
             "bar $(map_state "$BAR"), keyboard $(map_state "$KEYBOARD")"
     fi
-    xdotool windowactivate "$KEYBOARD" 2>/dev/null || xdotool windowmap "$KEYBOARD"
+    restore "$KEYBOARD"
     check_docked "$what: ... and docked again when it is restored" either "$scale"
 
     local kx ky kw kh l r t b
