@@ -290,6 +290,14 @@ qsizetype FrmKoho::Flow(const QStringList &texts, qsizetype first, const QList<Q
     return placed;
 }
 
+QStringList FrmKoho::EntryTexts() const
+{
+    QStringList texts;
+    for (const Suggestion &entry : m_entries)
+        texts.append(entry.text);
+    return texts;
+}
+
 qsizetype FrmKoho::EntriesFitting(const QStringList &texts, qsizetype first)
 {
     return std::max<qsizetype>(1, Flow(texts, first, EntryRows(), false));
@@ -307,12 +315,8 @@ void FrmKoho::ShowSuggestions()
         m_entries = entries;
         m_firstShown = 0;
     }
-    QStringList texts;
-    for (const Suggestion &entry : std::as_const(m_entries))
-        texts.append(entry.text);
-    const qsizetype shown = texts.isEmpty() ? 0 : Flow(texts, m_firstShown, EntryRows(), true);
-    if (texts.isEmpty())
-        Flow({}, 0, EntryRows(), true);
+    // With no entries this hides every entry button.
+    const qsizetype shown = Flow(EntryTexts(), m_firstShown, EntryRows(), true);
     m_shownEntry.clear();
     for (qsizetype i = 0; i < shown; ++i) {
         ui::Button *button = (*cmdKoho)[std::int16_t(i)];
@@ -446,9 +450,7 @@ void FrmKoho::cmdMae_Click()
         return;
     }
     // The page before: the last start of a page, counted from the first entry, that lies before the one shown.
-    QStringList texts;
-    for (const Suggestion &entry : std::as_const(m_entries))
-        texts.append(entry.text);
+    const QStringList texts = EntryTexts();
     qsizetype previous = 0;
     for (qsizetype first = 0; first < m_firstShown; first += EntriesFitting(texts, first))
         previous = first;

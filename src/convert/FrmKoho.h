@@ -77,6 +77,7 @@ private:
     // Lays `texts` from `first` on into the rows given (pixels), each as wide as its text; how many fit. With
     // `place`, the entry buttons are set to them and the rest hidden.
     qsizetype Flow(const QStringList &texts, qsizetype first, const QList<QRect> &rows, bool place);
+    QStringList EntryTexts() const;
     qsizetype EntriesFitting(const QStringList &texts, qsizetype first);
     qsizetype CandidatesFitting(const QStringList &texts, qsizetype first);
     QList<QRect> EntryRows() const;
