@@ -54,13 +54,20 @@ bool onWayland()
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
+bool onX11()
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
 // A tool-tip window with the keyboard as its parent is the one kind every Wayland compositor places where asked,
-// relative to the keyboard, without taking the focus. On X11 such a window would float above every other program,
-// so there it is a frameless dialog that the window manager keeps with the keyboard.
+// relative to the keyboard, without taking the focus. On X11 such a window would float above every other program.
+// There it is a plain frameless window that the program itself keeps with the keyboard: one the window manager
+// counts as the keyboard's own (a dialog) is minimised and activated with it, and openbox now and then refuses to
+// bring back a keyboard minimised with a window that takes no focus. Elsewhere it is a dialog the keyboard owns.
 Qt::WindowFlags barFlags()
 {
     const Qt::WindowFlags common = Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
-    return (onWayland() ? Qt::ToolTip : Qt::Dialog) | common;
+    return (onWayland() ? Qt::ToolTip : onX11() ? Qt::Window : Qt::Dialog) | common;
 }
 
 } // namespace
@@ -111,8 +118,10 @@ FrmKoho::FrmKoho(Conversion &conversion, ui::TextBox &field, QWidget *owner)
     connect(&m_field, &QLineEdit::selectionChanged, this, &FrmKoho::ScheduleRefresh);
     connect(&m_field, &QLineEdit::cursorPositionChanged, this, &FrmKoho::ScheduleRefresh);
     m_owner->installEventFilter(this);
-    if (!onWayland())
+    if (onX11()) {
         refuseFocusFromWindowManager();
+        keepOffTaskbar();
+    }
 }
 
 // --- Place -------------------------------------------------------------------------------------------------
@@ -154,6 +163,9 @@ bool FrmKoho::eventFilter(QObject *watched, QEvent *event)
         ui::runGuarded("FrmKoho_Hide", [this] { hideWindow(); });
         break;
     case QEvent::WindowActivate:
+        // Raised with the keyboard, over whatever covered the two (X11 stacks the bar on its own).
+        if (isVisible() && onX11())
+            raise();
         OfferAgain();
         break;
     case QEvent::Move:
@@ -162,8 +174,7 @@ bool FrmKoho::eventFilter(QObject *watched, QEvent *event)
             Dock();
         break;
     case QEvent::WindowStateChange:
-        // Minimised with the keyboard and back with it. Left to the window manager, a minimised bar under openbox
-        // keeps the keyboard and its pages from coming back.
+        // Minimised with the keyboard and back with it: no window manager does that for a window of its own.
         if (m_owner->isMinimized() && isVisible())
             ui::runGuarded("FrmKoho_Hide", [this] { hideWindow(); });
         else if (!m_owner->isMinimized() && m_owner->isVisible() && !isVisible())
@@ -205,8 +216,7 @@ bool FrmKoho::event(QEvent *event)
 }
 
 // A Wayland compositor may take the bar away (sway does whenever the keyboard loses the focus): it comes back with
-// the keyboard's focus or its next key. An X11 window manager never does, and a bar mapped beside a keyboard being
-// minimised would keep openbox from bringing it back.
+// the keyboard's focus or its next key. An X11 window manager never does.
 void FrmKoho::OfferAgain()
 {
     const QWindow *window = m_owner->windowHandle();

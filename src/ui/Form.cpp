@@ -22,6 +22,8 @@
 #include <QWindow>
 #include <algorithm>
 #include <array>
+#include <initializer_list>
+#include <vector>
 
 #if defined(GOJUON_HAVE_XCB) && QT_CONFIG(xcb)
 #include <xcb/xcb.h>
@@ -340,29 +342,57 @@ void Form::setVisible(bool visible)
     QWidget::setVisible(visible);
 }
 
+#ifdef GOJUON_X11_FOCUS_MODEL
+namespace {
+
+xcb_connection_t *x11Connection()
+{
+    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t x11Atom(xcb_connection_t *connection, const char *name)
+{
+    xcb_intern_atom_reply_t *reply
+        = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(qstrlen(name)), name), nullptr);
+    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    free(reply);
+    return found;
+}
+
+void setAtomList(QWidget *window, const char *property, std::initializer_list<const char *> names)
+{
+    xcb_connection_t *connection = x11Connection();
+    if (!connection)
+        return;
+    const xcb_atom_t name = x11Atom(connection, property);
+    std::vector<xcb_atom_t> atoms;
+    for (const char *atom : names)
+        atoms.push_back(x11Atom(connection, atom));
+    if (name == XCB_ATOM_NONE || std::count(atoms.begin(), atoms.end(), xcb_atom_t(XCB_ATOM_NONE)) > 0)
+        return;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()), name, XCB_ATOM_ATOM, 32,
+        uint32_t(atoms.size()), atoms.data());
+    xcb_flush(connection);
+}
+
+} // namespace
+#endif
+
 void Form::refuseFocusFromWindowManager()
 {
 #ifdef GOJUON_X11_FOCUS_MODEL
     // Qt offers WM_TAKE_FOCUS on every window, which makes one that takes no input "globally active": openbox then
     // hands it the focus when the window it belongs to is minimised, and refuses to bring that window back.
-    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
-        return;
-    xcb_connection_t *connection = x11->connection();
-    const auto atom = [connection](const char *name) {
-        xcb_intern_atom_reply_t *reply
-            = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(qstrlen(name)), name), nullptr);
-        const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        free(reply);
-        return found;
-    };
-    const xcb_atom_t protocols = atom("WM_PROTOCOLS");
-    const std::array<xcb_atom_t, 2> kept { atom("WM_DELETE_WINDOW"), atom("_NET_WM_PING") };
-    if (protocols == XCB_ATOM_NONE)
-        return;
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(winId()), protocols, XCB_ATOM_ATOM, 32,
-        uint32_t(kept.size()), kept.data());
-    xcb_flush(connection);
+    setAtomList(this, "WM_PROTOCOLS", { "WM_DELETE_WINDOW", "_NET_WM_PING" });
+#endif
+}
+
+void Form::keepOffTaskbar()
+{
+#ifdef GOJUON_X11_FOCUS_MODEL
+    // Read by Qt when it maps the window, which keeps the states it does not set itself.
+    setAtomList(this, "_NET_WM_STATE", { "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER" });
 #endif
 }
 

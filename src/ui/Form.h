@@ -36,6 +36,9 @@ public:
     // Tells the window manager never to give this window the focus, not even by asking it first (X11's "no input"
     // model), so that it never stands between the user and the window it belongs to. Call before it first shows.
     void refuseFocusFromWindowManager();
+    // Keeps a window that has no owner for the window manager out of task bars and pagers (X11). Call before it
+    // first shows.
+    void keepOffTaskbar();
 
     void setVisible(bool visible) override;
 
