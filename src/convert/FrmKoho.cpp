@@ -118,10 +118,6 @@ FrmKoho::FrmKoho(Conversion &conversion, ui::TextBox &field, QWidget *owner)
     connect(&m_field, &QLineEdit::selectionChanged, this, &FrmKoho::ScheduleRefresh);
     connect(&m_field, &QLineEdit::cursorPositionChanged, this, &FrmKoho::ScheduleRefresh);
     m_owner->installEventFilter(this);
-    if (onX11()) {
-        refuseFocusFromWindowManager();
-        keepOffTaskbar();
-    }
 }
 
 // --- Place -------------------------------------------------------------------------------------------------
@@ -201,6 +197,11 @@ bool FrmKoho::event(QEvent *event)
             return true;
         }
         if (m_owner->isVisible() && !m_owner->isMinimized() && !isVisible()) {
+            // Its X11 window made only now: at start-up, making it would delay the keyboard's own.
+            if (onX11() && !internalWinId()) {
+                refuseFocusFromWindowManager();
+                keepOffTaskbar();
+            }
             Dock();
             ui::runGuarded("FrmKoho_Show", [this] {
                 Refresh();

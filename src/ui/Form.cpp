@@ -351,28 +351,32 @@ xcb_connection_t *x11Connection()
     return x11 ? x11->connection() : nullptr;
 }
 
-xcb_atom_t x11Atom(xcb_connection_t *connection, const char *name)
+// The atoms of these names, asked for together: one round trip to the X server for all.
+std::vector<xcb_atom_t> x11Atoms(xcb_connection_t *connection, std::initializer_list<const char *> names)
 {
-    xcb_intern_atom_reply_t *reply
-        = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(qstrlen(name)), name), nullptr);
-    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    free(reply);
-    return found;
+    std::vector<xcb_intern_atom_cookie_t> cookies;
+    for (const char *name : names)
+        cookies.push_back(xcb_intern_atom(connection, 0, uint16_t(qstrlen(name)), name));
+    std::vector<xcb_atom_t> atoms;
+    for (const xcb_intern_atom_cookie_t cookie : cookies) {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+        atoms.push_back(reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE));
+        free(reply);
+    }
+    return atoms;
 }
 
-void setAtomList(QWidget *window, const char *property, std::initializer_list<const char *> names)
+// Sets a property that lists atoms: the property's name first, then its values.
+void setAtomList(QWidget *window, std::initializer_list<const char *> propertyThenValues)
 {
     xcb_connection_t *connection = x11Connection();
     if (!connection)
         return;
-    const xcb_atom_t name = x11Atom(connection, property);
-    std::vector<xcb_atom_t> atoms;
-    for (const char *atom : names)
-        atoms.push_back(x11Atom(connection, atom));
-    if (name == XCB_ATOM_NONE || std::count(atoms.begin(), atoms.end(), xcb_atom_t(XCB_ATOM_NONE)) > 0)
+    const std::vector<xcb_atom_t> atoms = x11Atoms(connection, propertyThenValues);
+    if (std::count(atoms.begin(), atoms.end(), xcb_atom_t(XCB_ATOM_NONE)) > 0)
         return;
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()), name, XCB_ATOM_ATOM, 32,
-        uint32_t(atoms.size()), atoms.data());
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()), atoms.front(), XCB_ATOM_ATOM,
+        32, uint32_t(atoms.size() - 1), atoms.data() + 1);
     xcb_flush(connection);
 }
 
@@ -384,7 +388,7 @@ void Form::refuseFocusFromWindowManager()
 #ifdef GOJUON_X11_FOCUS_MODEL
     // Qt offers WM_TAKE_FOCUS on every window, which makes one that takes no input "globally active": openbox then
     // hands it the focus when the window it belongs to is minimised, and refuses to bring that window back.
-    setAtomList(this, "WM_PROTOCOLS", { "WM_DELETE_WINDOW", "_NET_WM_PING" });
+    setAtomList(this, { "WM_PROTOCOLS", "WM_DELETE_WINDOW", "_NET_WM_PING" });
 #endif
 }
 
@@ -392,7 +396,7 @@ void Form::keepOffTaskbar()
 {
 #ifdef GOJUON_X11_FOCUS_MODEL
     // Read by Qt when it maps the window, which keeps the states it does not set itself.
-    setAtomList(this, "_NET_WM_STATE", { "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER" });
+    setAtomList(this, { "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER" });
 #endif
 }
 
