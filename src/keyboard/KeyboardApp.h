@@ -3,6 +3,7 @@
 #pragma once
 
 #include "FrmKyBod.h"
+#include "assist/AccessSettings.h"
 #include "explain/Explanation.h"
 
 #include <memory>
@@ -31,11 +32,14 @@ public:
 
     FrmKyBod &keyboard() { return *m_keyboard; }
     explain::Explanation &explanation() { return m_explanation; }
+    // Dwell, scanning and speech as they are set now.
+    assist::AccessOptions &accessOptions() { return m_accessOptions; }
 
 private:
     ui::Desktop &m_desktop;
     convert::Conversion::EngineFactory m_engine;
     explain::Explanation m_explanation;
+    assist::AccessOptions m_accessOptions;
     std::unique_ptr<FrmKyBod> m_keyboard;
 };
 

@@ -10,6 +10,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextLayout>
+#include <algorithm>
+#include <cmath>
+#include <utility>
 
 namespace ui {
 
@@ -135,6 +138,51 @@ void Button::paintEvent(QPaintEvent *)
 
     if (hasFocus())
         drawFocusMark(painter, face.adjusted(3, 3, -4, -4));
+    drawAccessMarks(painter);
+}
+
+void Button::setDwellProgress(qreal progress)
+{
+    progress = std::clamp(progress, qreal(0), qreal(1));
+    if (qFuzzyCompare(progress + 1, m_dwellProgress + 1))
+        return;
+    m_dwellProgress = progress;
+    update();
+}
+
+void Button::setScanMarked(bool marked)
+{
+    if (std::exchange(m_scanMarked, marked) != marked)
+        update();
+}
+
+// Black under white (the frame) and under orange (the ring): one of the two tones stands out on any face.
+void Button::drawAccessMarks(QPainter &painter) const
+{
+    if (!m_scanMarked && m_dwellProgress <= 0)
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const int side = std::min(width(), height());
+    if (m_scanMarked) {
+        const qreal thick = std::max(2.0, side / 12.0);
+        const QRectF frame = QRectF(rect()).adjusted(thick / 2, thick / 2, -thick / 2, -thick / 2);
+        painter.setPen(QPen(Qt::black, thick * 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        painter.drawRect(frame.adjusted(thick / 2, thick / 2, -thick / 2, -thick / 2));
+        painter.setPen(QPen(Qt::white, thick, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        painter.drawRect(frame);
+    }
+    if (m_dwellProgress > 0) {
+        const qreal thick = std::max(3.0, side / 9.0);
+        const qreal radius = side / 2.0 - thick;
+        const QRectF ring(QPointF(width() / 2.0 - radius, height() / 2.0 - radius), QSizeF(radius * 2, radius * 2));
+        const int span = -int(std::lround(m_dwellProgress * 360 * 16)); // clockwise from twelve o'clock
+        painter.setPen(QPen(Qt::black, thick + 2, Qt::SolidLine, Qt::FlatCap));
+        painter.drawArc(ring, 90 * 16, span);
+        painter.setPen(QPen(QColor(255, 140, 0), thick, Qt::SolidLine, Qt::FlatCap));
+        painter.drawArc(ring, 90 * 16, span);
+    }
+    painter.restore();
 }
 
 // The caption is laid out once, not on every repaint: wrapped at spaces, centred, only when it does not fit.

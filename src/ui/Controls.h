@@ -9,6 +9,8 @@
 #include <QStaticText>
 #include <functional>
 
+class QPainter;
+
 namespace ui {
 
 // Gives a control the keyboard focus, activating its window when needed. Checked platform operation.
@@ -32,6 +34,14 @@ public:
     // Counts repaints requested by colour changes, for tests and benchmarks.
     static long long colorRepaints();
 
+    // Marks drawn over the face, apart from its colour (which the hover handlers set on every pointer move): how
+    // far a resting pointer has come towards activating the button, from 0 (no mark) to 1, as a ring that closes;
+    // and the scan highlight, a thick two-tone frame that shows on every face colour.
+    void setDwellProgress(qreal progress);
+    qreal dwellProgress() const { return m_dwellProgress; }
+    void setScanMarked(bool marked);
+    bool scanMarked() const { return m_scanMarked; }
+
     QSize sizeHint() const override;
 
 Q_SIGNALS:
@@ -46,6 +56,7 @@ protected:
 private:
     static void showChangedColors();
     void prepareCaption(int width);
+    void drawAccessMarks(QPainter &painter) const;
 
     QStaticText m_caption;
     QFont m_captionFont;
@@ -55,6 +66,8 @@ private:
     QRgb m_backColor = 0;
     QRgb m_shownColor = 0;
     bool m_colorPending = false;
+    qreal m_dwellProgress = 0;
+    bool m_scanMarked = false;
 };
 
 // A transparent label with wrapped text, clipped at its bottom edge.
