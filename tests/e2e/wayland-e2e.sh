@@ -23,8 +23,8 @@ readonly KEYBOARD=キーボード PAGE1=説明ー１ NOTICE=説明ー４ # fullw
 readonly KEYBOARD_SIZE="748 419"
 readonly A=あ KA=か NIHON=日本
 readonly NI=cmdMoji:21 HO=cmdMoji:29 N=cmdMoji:45 # に ほ ん
-# The windows' backgrounds in pictures: the candidate bar's light green, the notice's pink.
-readonly BAR_COLOUR='#80FF80' NOTICE_COLOUR='#FFC0C0'
+# The windows' backgrounds in pictures: the candidate bar's light green, the notice's pink; the pointer's red.
+readonly BAR_COLOUR='#80FF80' NOTICE_COLOUR='#FFC0C0' RING_COLOUR='#E01818'
 # The notice's client area against the keyboard's, from the two windows' designed places, and its size.
 readonly NOTICE_OFFSET="257 -62" NOTICE_WIDTH=231 NOTICE_HEIGHT=150
 
@@ -89,6 +89,16 @@ if wait_for 5 wl_has_window "$PAGE1"; then
 else
     record FAIL "page 1 opens with the keyboard"
 fi
+# The keyboard's own pointer, a red ring, over its keys while a page is open, as it is without one.
+ring_over() { # ring_over NAME:INDEX
+    local wx wy x y shot
+    read -r wx wy _ < <(wl_window "$KEYBOARD") && read -r x y <<<"${PLACE[$1]}" || return 1
+    wl_msg -q seat - cursor set $((wx + x)) $((wy + y)) && sleep 0.3
+    shot=$(wl_shot_pointer pointer) || return 1
+    wl_colours "$shot" $((wx + x - 10)) $((wy + y - 10)) 20 20 | grep -q "^$RING_COLOUR\$"
+}
+check "with page 1 open the pointer over a key is the keyboard's ring" "no ring in the picture" \
+    wait_for 2 ring_over cmdMoji:1
 
 click cmdMoji:0
 check "after a click on a key the keyboard has the focus" "focused: $(wl_focused)" \

@@ -164,6 +164,8 @@ wl_click() { # wl_click X Y [TIMES]
 }
 wl_type() { wl_as_user wtype "$@"; }
 wl_shot() { wl_as_user grim "$WL_WORK/shots/$1.png" && echo "$WL_WORK/shots/$1.png"; }
+# With the pointer drawn in (sway draws it itself on the headless output).
+wl_shot_pointer() { wl_as_user grim -c "$WL_WORK/shots/$1.png" && echo "$WL_WORK/shots/$1.png"; }
 # The colours in a rectangle of a picture as "#RRGGBB", the most frequent first. Popups are not in sway's tree, so
 # pictures are how a check finds them.
 wl_colours() { # wl_colours PICTURE X Y WIDTH HEIGHT
