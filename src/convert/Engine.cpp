@@ -31,4 +31,15 @@ std::unique_ptr<Engine> createEngine()
 #endif
 }
 
+bool coversReading(const QList<Segment> &segments, const QString &reading)
+{
+    qsizetype at = 0;
+    for (const Segment &segment : segments) {
+        if (segment.reading.isEmpty() || QStringView(reading).mid(at, segment.reading.size()) != segment.reading)
+            return false;
+        at += segment.reading.size();
+    }
+    return at == reading.size();
+}
+
 } // namespace convert

@@ -17,6 +17,10 @@ struct Segment {
     friend bool operator==(const Segment &, const Segment &) = default;
 };
 
+// Whether the segments cover the reading exactly, in order, each with at least one character: what an engine gives
+// back is checked with it before it is shown.
+bool coversReading(const QList<Segment> &segments, const QString &reading);
+
 // Engines are not thread-safe: use one from the thread that created it (the UI thread).
 class Engine {
 public:

@@ -12,18 +12,6 @@ namespace convert {
 
 namespace {
 
-// The segments cover the reading exactly, in order, each with at least one character.
-bool coversReading(const QList<Segment> &segments, const QString &reading)
-{
-    qsizetype at = 0;
-    for (const Segment &segment : segments) {
-        if (segment.reading.isEmpty() || QStringView(reading).mid(at, segment.reading.size()) != segment.reading)
-            return false;
-        at += segment.reading.size();
-    }
-    return at == reading.size();
-}
-
 Segment withKanaForms(Segment segment)
 {
     QStringList candidates;

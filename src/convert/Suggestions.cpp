@@ -5,6 +5,8 @@
 
 #include "convert/Kana.h"
 
+#include <algorithm>
+
 namespace convert {
 
 namespace {
@@ -13,15 +15,11 @@ namespace {
 constexpr qsizetype MostConversions = 8;
 constexpr qsizetype CandidatesPerSegment = 4;
 
+// Whole conversions only: every segment with a candidate to take.
 bool covers(const QList<Segment> &segments, const QString &reading)
 {
-    QString joined;
-    for (const Segment &segment : segments) {
-        if (segment.reading.isEmpty() || segment.candidates.isEmpty())
-            return false;
-        joined += segment.reading;
-    }
-    return joined == reading;
+    return coversReading(segments, reading)
+        && std::none_of(segments.begin(), segments.end(), [](const Segment &s) { return s.candidates.isEmpty(); });
 }
 
 class Collector {
