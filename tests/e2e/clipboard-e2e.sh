@@ -11,29 +11,8 @@ set -u
 
 readonly KEYS="cmdMoji:21 cmdMoji:29 cmdMoji:45" TYPED="にほん" # に ほ ん
 
-PASSED=0 FAILED=0 SKIPPED=0
-record() { # record PASS|FAIL|SKIP description [detail]
-    case "$1" in
-    PASS) echo "ok      $2" && PASSED=$((PASSED + 1)) ;;
-    FAIL) echo "FAILED  $2${3:+ ($3)}" && FAILED=$((FAILED + 1)) ;;
-    SKIP) echo "skipped $2" && SKIPPED=$((SKIPPED + 1)) ;;
-    esac
-}
-check() { # check DESCRIPTION DETAIL COMMAND...
-    local description=$1 detail=$2
-    shift 2
-    if "$@"; then record PASS "$description"; else record FAIL "$description" "$detail"; fi
-}
-
-wait_for() { # wait_for SECONDS COMMAND...: polls every 0.1 s
-    local tries=$(($1 * 10))
-    shift
-    while ((tries-- > 0)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
 
 if [ $# -ne 2 ]; then
     echo "usage: $0 PROGRAM KEY_PLACES" >&2
@@ -63,7 +42,7 @@ readonly PROGRAM=$WORK/gojuon-keyboard
 cp "$1" "$PROGRAM"
 if ! "$2" FrmKyBod >"$WORK/places" 2>"$WORK/key-places.log" || [ ! -s "$WORK/places" ]; then
     record FAIL "the keys' places come from $2" "$(tail -1 "$WORK/key-places.log")"
-    echo "$PASSED passed, $FAILED failed, $SKIPPED skipped"
+    summary
     rm -rf "$WORK"
     exit 1
 fi
@@ -86,7 +65,7 @@ Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp -noreset 5>"$WORK/display
 PIDS+=("$!")
 if ! wait_for 15 test -s "$WORK/display"; then
     record FAIL "the X server starts" "$(tail -1 "$WORK/xvfb.log")"
-    echo "$PASSED passed, $FAILED failed, $SKIPPED skipped"
+    summary
     exit 1
 fi
 export DISPLAY=":$(head -1 "$WORK/display")"
@@ -210,7 +189,5 @@ else
     fi
 fi
 
-echo "$PASSED passed, $FAILED failed, $SKIPPED skipped"
-((FAILED)) && exit 1
-((PASSED)) || exit 77
+finish
 exit 0

@@ -20,18 +20,10 @@ readonly TYPED_ONLY="にほん"
 
 # --- Helpers shared by every stage ------------------------------------------------------------------------
 
-# Polls a command until it succeeds, every 0.1 s, for at most $1 seconds.
-wait_for() {
-    local seconds=$1
-    shift
-    local tries=$((seconds * 10))
-    while ((tries-- > 0)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
 
+# Each stage runs in a session of its own: what it records goes to a file, read back and counted at the end.
 record() { # record PASS|FAIL|SKIP description [detail]
     echo "$1 $2" >>"$WORK/results"
     if [ "$1" = FAIL ] && [ -n "${3:-}" ]; then
@@ -437,6 +429,7 @@ WORK=$(mktemp -d /tmp/gojuon-e2e.XXXXXX)
 trap '[ -n "${E2E_KEEP:-}" ] || rm -rf "$WORK"' EXIT
 cp "$1" "$WORK/gojuon-keyboard"
 cp "$0" "$WORK/e2e.sh"
+cp "$(dirname "$0")/checks.sh" "$WORK/checks.sh"
 : >"$WORK/results"
 chmod 755 "$WORK"
 

@@ -8,48 +8,23 @@
 # "N passed, N failed, N skipped" line and exits. Runs as root in CI: sway and the program then run as WL_USER.
 # WL_KEEP=1 keeps the work folder (the logs and pictures) for a look after a failure.
 
+# shellcheck source=checks.sh
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
+
 WL_USER=${WL_USER:-gojuon-e2e}
 # Fixed size windows float in sway; the output is larger than the keyboard at twice its size.
 readonly WL_OUTPUT_WIDTH=1920 WL_OUTPUT_HEIGHT=1080
-PASSED=0 FAILED=0 SKIPPED=0
 WL_PIDS=() WL_WORK='' WL_LAST=''
 export PROGRAM_PID=''
 
-record() { # record PASS|FAIL|SKIP description [detail]
-    case "$1" in
-    PASS) echo "ok      $2" && PASSED=$((PASSED + 1)) ;;
-    FAIL) echo "FAILED  $2${3:+ ($3)}" && FAILED=$((FAILED + 1)) ;;
-    SKIP) echo "skipped $2" && SKIPPED=$((SKIPPED + 1)) ;;
-    esac
-}
-check() { # check DESCRIPTION DETAIL COMMAND...
-    local description=$1 detail=$2
-    shift 2
-    if "$@"; then record PASS "$description"; else record FAIL "$description" "$detail"; fi
-}
 # A check of a fault the program still has on this compositor: skipped, with what it is, while it fails.
 known() { # known DESCRIPTION FAULT COMMAND...
     local description=$1 fault=$2
     shift 2
     if "$@"; then record PASS "$description"; else record SKIP "$description (known fault: $fault)"; fi
 }
-note() { echo "note    $*"; }
-wait_for() { # wait_for SECONDS COMMAND...: polls every 0.1 s
-    local tries=$(($1 * 10))
-    shift
-    while ((tries-- > 0)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 
-wl_finish() {
-    echo "$PASSED passed, $FAILED failed, $SKIPPED skipped"
-    ((FAILED)) && exit 1
-    ((PASSED)) || exit 77
-    exit 0
-}
+wl_finish() { finish; }
 
 # Exits 77 (skipped) with the reason when the compositor, its tools or Qt's Wayland plugin are missing.
 wl_require() { # wl_require NAME

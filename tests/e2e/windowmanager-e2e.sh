@@ -11,29 +11,8 @@ set -u
 
 readonly KEYBOARD_SIZE="748 419" PAGE_SIZE="608 200" NOTICE_SIZE="231 150"
 
-PASSED=0 FAILED=0 SKIPPED=0
-record() { # record PASS|FAIL|SKIP description [detail]
-    case "$1" in
-    PASS) echo "ok      $2" && PASSED=$((PASSED + 1)) ;;
-    FAIL) echo "FAILED  $2${3:+ ($3)}" && FAILED=$((FAILED + 1)) ;;
-    SKIP) echo "skipped $2" && SKIPPED=$((SKIPPED + 1)) ;;
-    esac
-}
-check() { # check DESCRIPTION DETAIL COMMAND...
-    local description=$1 detail=$2
-    shift 2
-    if "$@"; then record PASS "$description"; else record FAIL "$description" "$detail"; fi
-}
-
-wait_for() { # wait_for SECONDS COMMAND...: polls every 0.1 s
-    local tries=$(($1 * 10))
-    shift
-    while ((tries-- > 0)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
 
 if [ $# -ne 2 ]; then
     echo "usage: $0 PROGRAM KEY_PLACES" >&2
@@ -57,7 +36,7 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 read -r _ _ x y width height < <("$KEY_PLACES" FrmKyBod 2>"$WORK/key-places.log" | grep '^cmdMoji 0 ')
 if [ -z "${height:-}" ]; then
     record FAIL "the あ key's place comes from $KEY_PLACES" "$(tail -1 "$WORK/key-places.log")"
-    echo "$PASSED passed, $FAILED failed, $SKIPPED skipped"
+    summary
     rm -rf "$WORK"
     exit 1
 fi
@@ -380,7 +359,5 @@ for dpi in 96 120 144 192; do
 done
 xrdb -remove 2>/dev/null
 
-echo "$PASSED passed, $FAILED failed, $SKIPPED skipped"
-((FAILED)) && exit 1
-((PASSED)) || exit 77
+finish
 exit 0
