@@ -47,6 +47,8 @@ struct Writer {
         interval = int(std::lround(settings.scanSeconds * 1000));
     }
 
+    ~Writer() { program.scanner().setClock(assist::steadyClock()); }
+
     assist::Scanner &scanner() { return program.scanner(); }
 
     void startOver()

@@ -35,7 +35,8 @@ Scanner::Scanner(AccessOptions &options, Clock &clock, Groups groups, QObject *p
 
 Scanner::~Scanner()
 {
-    m_clock->stop(m_timer);
+    if (m_clock)
+        m_clock->stop(m_timer);
     unmark();
 }
 
@@ -46,7 +47,8 @@ void Scanner::watch(QWidget *window)
 
 void Scanner::setClock(Clock &clock)
 {
-    m_clock->stop(m_timer);
+    if (m_clock)
+        m_clock->stop(m_timer);
     m_clock = &clock;
     startTimer();
 }
@@ -55,7 +57,8 @@ void Scanner::apply()
 {
     m_mode = m_options.current().scan;
     if (m_mode == ScanMode::Off) {
-        m_clock->stop(m_timer);
+        if (m_clock)
+            m_clock->stop(m_timer);
         unmark();
         m_groups.clear();
         if (std::exchange(m_filtering, false))
@@ -93,6 +96,8 @@ void Scanner::groupsChanged()
 
 void Scanner::startTimer()
 {
+    if (!m_clock)
+        return;
     if (m_mode != ScanMode::Automatic) {
         m_clock->stop(m_timer);
         return;
@@ -149,7 +154,8 @@ void Scanner::pick()
     }
     QPointer<ui::Button> key = m_groups.at(std::size_t(m_group)).keys.at(std::size_t(m_key));
     unmark();
-    m_clock->stop(m_timer);
+    if (m_clock)
+        m_clock->stop(m_timer);
     if (key && key->isVisibleTo(key->window()))
         key->click();
     // The click may have ended scanning (a settings window) or the program.

@@ -71,7 +71,7 @@ private:
     bool isWatched(QObject *object) const;
 
     AccessOptions &m_options;
-    Clock *m_clock;
+    QPointer<Clock> m_clock; // a test's clock may go first
     Groups m_groupsOf;
     ScanMode m_mode = ScanMode::Off;
     std::vector<ScanGroup> m_groups;
