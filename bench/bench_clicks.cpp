@@ -2,6 +2,7 @@
 // How many mouse clicks a phrase costs per character written: through the field's menu and the nine-row candidate
 // list it used to open, and through the candidate bar, fresh and once each phrase has been written before. Real anthy,
 // learning in temporary folders; the bar is the real one, offscreen.
+#include "Corpus.h"
 #include "convert/AnthyEngine.h"
 #include "convert/Conversion.h"
 #include "convert/Engine.h"
@@ -39,44 +40,6 @@ constexpr qsizetype KeysKeep = 15;
 // Beyond this many clicks inside a conversion a user would rather give up; so would the search.
 constexpr int MostChoiceClicks = 16;
 constexpr int MostSearchNodes = 4000;
-
-struct Morpheme {
-    QString surface, reading;
-};
-
-struct Phrase {
-    QString surface, reading;
-    QList<Morpheme> morphemes;
-};
-
-QList<Phrase> readCorpus(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    QList<Phrase> phrases;
-    for (const QByteArray &raw : file.readAll().split('\n')) {
-        const QString line = QString::fromUtf8(raw);
-        if (line.isEmpty() || line.startsWith(u'#'))
-            continue;
-        const QStringList columns = line.split(u'\t');
-        if (columns.size() < 3)
-            continue;
-        Phrase phrase { columns.at(0), columns.at(1), {} };
-        QString surface, reading;
-        for (const QString &pair : columns.at(2).split(u' ', Qt::SkipEmptyParts)) {
-            const qsizetype slash = pair.lastIndexOf(u'/');
-            phrase.morphemes.append({ pair.left(slash), pair.mid(slash + 1) });
-            surface += phrase.morphemes.back().surface;
-            reading += phrase.morphemes.back().reading;
-        }
-        // A segmentation that does not add up is taken as one morpheme.
-        if (surface != phrase.surface || reading != phrase.reading)
-            phrase.morphemes = { { phrase.surface, phrase.reading } };
-        phrases.append(phrase);
-    }
-    return phrases;
-}
 
 // One click inside a conversion, as the candidate window or the bar offers it.
 struct Step {

@@ -246,6 +246,31 @@ void FrmKoho::Refresh()
     else
         ShowSuggestions();
     ResetColors();
+    Q_EMIT refreshed();
+}
+
+std::vector<ui::Button *> FrmKoho::scanEntries() const
+{
+    std::vector<ui::Button *> shown;
+    for (ui::Button *button : *cmdKoho) {
+        if (button->isVisibleTo(this))
+            shown.push_back(button);
+    }
+    return shown;
+}
+
+std::vector<ui::Button *> FrmKoho::scanButtons() const
+{
+    std::vector<ui::Button *> shown;
+    for (ui::Button *button : { cmdKakutei, cmdTorikeshi, cmdHenkan, cmdMijikaku, cmdNagaku, cmdMae, cmdTsugi }) {
+        if (button->isVisibleTo(this) && button->isEnabled())
+            shown.push_back(button);
+    }
+    for (ui::Button *button : *cmdBunsetsu) {
+        if (button->isVisibleTo(this))
+            shown.push_back(button);
+    }
+    return shown;
 }
 
 QList<QRect> FrmKoho::EntryRows() const

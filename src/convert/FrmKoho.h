@@ -10,6 +10,7 @@
 
 #include <QPointer>
 #include <cstdint>
+#include <vector>
 
 namespace ui {
 class TextBox;
@@ -45,6 +46,14 @@ public:
     // The entries offered now, first to last, and the first one shown.
     const QList<Suggestion> &entries() const { return m_entries; }
     qsizetype firstShown() const { return m_firstShown; }
+    // What switch scanning offers on the bar now, each in its order: the entries (the candidates while converting);
+    // the buttons (the conversion's own first while converting, the segments last).
+    std::vector<ui::Button *> scanEntries() const;
+    std::vector<ui::Button *> scanButtons() const;
+
+Q_SIGNALS:
+    // Shows what it offers now.
+    void refreshed();
 
 protected:
     bool event(QEvent *event) override;

@@ -2,6 +2,10 @@
 // Start-up of the keyboard window, and its coming forward when the program is started again.
 #include "KeyboardApp.h"
 
+#include "ScanGroups.h"
+#include "assist/Clock.h"
+#include "assist/Scanner.h"
+#include "convert/FrmKoho.h"
 #include "ui/HandOver.h"
 #include "ui/Platform.h"
 
@@ -17,6 +21,13 @@ KeyboardApp::~KeyboardApp() = default;
 void KeyboardApp::start()
 {
     m_keyboard = std::make_unique<FrmKyBod>(m_desktop, m_explanation, m_engine);
+    m_scanGroups = std::make_unique<ScanGroups>(*m_keyboard);
+    m_scanner = std::make_unique<assist::Scanner>(
+        m_accessOptions, assist::steadyClock(), [groups = m_scanGroups.get()] { return (*groups)(); });
+    m_scanner->watch(m_keyboard.get());
+    m_scanner->watch(&m_keyboard->candidateBar());
+    QObject::connect(
+        &m_keyboard->candidateBar(), &convert::FrmKoho::refreshed, m_scanner.get(), &assist::Scanner::groupsChanged);
     m_keyboard->show();
     m_keyboard->activateWindow();
 }

@@ -12,7 +12,13 @@ namespace ui {
 class HandOver;
 }
 
+namespace assist {
+class Scanner;
+}
+
 namespace keyboard {
+
+class ScanGroups;
 
 class KeyboardApp {
 public:
@@ -34,6 +40,9 @@ public:
     explain::Explanation &explanation() { return m_explanation; }
     // Dwell, scanning and speech as they are set now.
     assist::AccessOptions &accessOptions() { return m_accessOptions; }
+    // Switch scanning over the keyboard and its bar, idle while it is off.
+    assist::Scanner &scanner() { return *m_scanner; }
+    ScanGroups &scanGroups() { return *m_scanGroups; }
 
 private:
     ui::Desktop &m_desktop;
@@ -41,6 +50,8 @@ private:
     explain::Explanation m_explanation;
     assist::AccessOptions m_accessOptions;
     std::unique_ptr<FrmKyBod> m_keyboard;
+    std::unique_ptr<ScanGroups> m_scanGroups; // gone before the keyboard whose keys they hold
+    std::unique_ptr<assist::Scanner> m_scanner;
 };
 
 } // namespace keyboard

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The keyboard as switch scanning steps over it: the kana columns as the chart runs, then the small kana and marks,
+// the digits and symbols, the face marks and commands, then the candidate bar as it stands.
+#pragma once
+
+#include "assist/Scanner.h"
+
+#include <QObject>
+#include <QStringList>
+#include <vector>
+
+namespace keyboard {
+
+class FrmKyBod;
+
+class ScanGroups {
+public:
+    explicit ScanGroups(FrmKyBod &keyboard);
+
+    // The groups in scanning order now. Entries the bar changed to since the last key lead, as the likeliest next
+    // pick; while converting, the conversion's buttons follow them.
+    std::vector<assist::ScanGroup> operator()() const;
+    // Off, the bar's entries keep their place at the end whatever they show (for measuring what leading saves).
+    void setEntriesLead(bool lead) { m_entriesLead = lead; }
+
+private:
+    QStringList shownEntries() const;
+
+    FrmKyBod &m_keyboard;
+    std::vector<assist::ScanGroup> m_keys;
+    QStringList m_entriesAtKey; // what the bar showed when a key was last pressed
+    bool m_entriesLead = true;
+    QObject m_context; // the key handlers' lifetime: they go with this
+};
+
+} // namespace keyboard
