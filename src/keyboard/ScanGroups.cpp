@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The scanning order of the keyboard's keys. The chart runs right to left, each column top to bottom; the marks
-// come after it, those a writer needs most (っ ゃ ゅ ょ, then the voiced columns) first, so that the rare small
-// vowels cost the steps.
+// The scanning order of the keyboard's keys. The chart runs right to left, each column top to bottom, with the
+// voiced keys laid out beside its kana after them (か .. こ, が .. ご); the small kana come after the chart, those a
+// writer needs most (っ ゃ ゅ ょ) first, so that the rare small vowels cost the steps.
 #include "ScanGroups.h"
 
 #include "FrmKyBod.h"
@@ -27,21 +27,16 @@ struct GroupDef {
 
 const GroupDef Groups[] = {
     { {}, { { u"cmdMoji", 0, 4 } } }, // あ
-    { {}, { { u"cmdMoji", 5, 9 } } }, // か
-    { {}, { { u"cmdMoji", 10, 14 } } }, // さ
-    { {}, { { u"cmdMoji", 15, 19 } } }, // た
+    { {}, { { u"cmdMoji", 5, 9 }, { u"cmdDaku", 0, 4 } } }, // か, が
+    { {}, { { u"cmdMoji", 10, 14 }, { u"cmdDaku", 5, 9 } } }, // さ, ざ
+    { {}, { { u"cmdMoji", 15, 19 }, { u"cmdDaku", 10, 14 } } }, // た, だ
     { {}, { { u"cmdMoji", 20, 24 } } }, // な
-    { {}, { { u"cmdMoji", 25, 29 } } }, // は
+    { {}, { { u"cmdMoji", 25, 29 }, { u"cmdDaku", 15, 19 }, { u"cmdDaku", 20, 24 } } }, // は, ば, ぱ
     { {}, { { u"cmdMoji", 30, 34 } } }, // ま
     { {}, { { u"cmdMoji", 35, 37 } } }, // や
     { {}, { { u"cmdMoji", 38, 42 } } }, // ら
     { {}, { { u"cmdMoji", 43, 47 } } }, // わ
     { u"\u5C0F\u3055\u3044\u3063\u3083\u3085\u3087", { { u"cmdMojiS", 5, 8 } } }, // 小さいっゃゅょ
-    { {}, { { u"cmdDaku", 0, 4 } } }, // が
-    { {}, { { u"cmdDaku", 5, 9 } } }, // ざ
-    { {}, { { u"cmdDaku", 10, 14 } } }, // だ
-    { {}, { { u"cmdDaku", 15, 19 } } }, // ば
-    { {}, { { u"cmdDaku", 20, 24 } } }, // ぱ
     { u"\u5C0F\u3055\u3044\u3041\u3043\u3045\u3047\u3049", { { u"cmdMojiS", 0, 4 } } }, // 小さいぁぃぅぇぉ
     { u"\u6570\u5B57", { { u"cmdKazu", 1, 9 }, { u"cmdKazu", 0, 0 } } }, // 数字: １ to ９, then ０
     { u"\u8A18\u53F7", { { u"cmdKigo", 0, 15 } } }, // 記号
