@@ -8,6 +8,7 @@
 #include "convert/Conversion.h"
 #include "convert/FrmKoho.h"
 
+#include <QAccessible>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -232,8 +233,11 @@ void ScanningTest::switches()
     QList<ui::Button *> buttons = h.keyboard().findChildren<ui::Button *>();
     buttons << h.keyboard().candidateBar().findChildren<ui::Button *>();
     int marked = 0;
-    for (const ui::Button *button : buttons)
+    for (ui::Button *button : buttons) {
         marked += button->scanMarked();
+        // A screen reader reads the highlight as the button being selected.
+        QCOMPARE(QAccessible::queryAccessibleInterface(button)->state().selected, button->scanMarked());
+    }
     QCOMPARE(marked, int(scan.scanner().highlighted().size()));
     // Scanning off: nothing framed, and the switch keys type again.
     assist::AccessSettings settings = h.app().accessOptions().current();

@@ -5,6 +5,7 @@
 #include "Platform.h"
 #include "Units.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -49,9 +50,70 @@ void giveFocus(QWidget *widget)
     widget->setFocus(Qt::OtherFocusReason);
 }
 
+namespace {
+
+// What a screen reader learns of a button: Qt's own description of a push button, with the scan highlight as the
+// button being selected, so that the highlight is announced while the keyboard's focus stays in the text field.
+class AccessibleButton : public QAccessibleWidget {
+public:
+    explicit AccessibleButton(Button *button)
+        : QAccessibleWidget(button, QAccessible::Button)
+    { }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        QString said = QAccessibleWidget::text(kind);
+        if (kind == QAccessible::Name && said.isEmpty())
+            said = button()->text();
+        return said;
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.pressed = button()->isDown();
+        state.checkable = button()->isCheckable();
+        state.checked = button()->isChecked();
+        state.selectable = true;
+        state.selected = button()->scanMarked();
+        return state;
+    }
+
+    QStringList actionNames() const override
+    {
+        QStringList names { pressAction() };
+        if (button()->isCheckable())
+            names << toggleAction();
+        return names << QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString &action) override
+    {
+        if (!button()->isEnabled())
+            return;
+        if (action == pressAction() || action == toggleAction())
+            button()->click();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+private:
+    Button *button() const { return static_cast<Button *>(widget()); }
+};
+
+QAccessibleInterface *accessibleButton(const QString &, QObject *object)
+{
+    auto *button = qobject_cast<Button *>(object);
+    return button ? new AccessibleButton(button) : nullptr;
+}
+
+} // namespace
+
 Button::Button(QWidget *parent)
     : QAbstractButton(parent)
 {
+    static const bool described = (QAccessible::installFactory(accessibleButton), true);
+    Q_UNUSED(described);
     setMouseTracking(true);
     setAttribute(Qt::WA_NoMousePropagation);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -152,8 +214,15 @@ void Button::setDwellProgress(qreal progress)
 
 void Button::setScanMarked(bool marked)
 {
-    if (std::exchange(m_scanMarked, marked) != marked)
-        update();
+    if (std::exchange(m_scanMarked, marked) == marked)
+        return;
+    update();
+    if (QAccessible::isActive()) {
+        QAccessible::State changed;
+        changed.selected = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 // Black under white (the frame) and under orange (the ring): one of the two tones stands out on any face.
