@@ -2,21 +2,80 @@
 // Start-up of the keyboard window, and its coming forward when the program is started again.
 #include "KeyboardApp.h"
 
+#include "assist/FrmSettei.h"
+#include "assist/SettingsStore.h"
+#include "convert/FrmKoho.h"
 #include "ui/HandOver.h"
 #include "ui/Platform.h"
+#include "ui/TextBox.h"
 
 namespace keyboard {
 
 KeyboardApp::KeyboardApp(ui::Desktop &desktop, convert::Conversion::EngineFactory engine)
     : m_desktop(desktop)
     , m_engine(std::move(engine))
-{ }
+{
+    // A run of changes (a time stepped up several times) is written once.
+    m_saveTimer.setSingleShot(true);
+    m_saveTimer.setInterval(400);
+    QObject::connect(&m_saveTimer, &QTimer::timeout, [this] { flushSettings(); });
+}
 
-KeyboardApp::~KeyboardApp() = default;
+KeyboardApp::~KeyboardApp()
+{
+    flushSettings();
+    m_settings.reset();
+}
+
+void KeyboardApp::keepSettings(std::unique_ptr<assist::SettingsStore> store,
+    const std::function<assist::AccessSettings(assist::AccessSettings)> &overriding)
+{
+    m_store = std::move(store);
+    m_kept = m_store->load();
+    m_accessOptions.set(overriding ? overriding(m_kept) : m_kept);
+}
+
+void KeyboardApp::flushSettings()
+{
+    if (!m_saveTimer.isActive())
+        return;
+    m_saveTimer.stop();
+    if (m_store)
+        m_store->save(m_kept);
+}
+
+assist::FrmSettei &KeyboardApp::settingsWindow()
+{
+    if (!m_settings) {
+        m_settings = std::make_unique<assist::FrmSettei>(
+            m_accessOptions, m_speech, m_keyboard->findChild<ui::TextBox *>(QStringLiteral("Txt1")), m_keyboard.get());
+        QObject::connect(m_settings.get(), &assist::FrmSettei::edited, m_settings.get(),
+            [this](const assist::AccessSettings &before, const assist::AccessSettings &after) {
+                m_kept = assist::SettingsStore::changed(m_kept, before, after);
+                if (m_store)
+                    m_saveTimer.start();
+            });
+    }
+    return *m_settings;
+}
+
+void KeyboardApp::openSettings()
+{
+    ui::runGuarded("cmdSettei_Click", [this] { settingsWindow().Open(); });
+}
+
+void KeyboardApp::readAloud()
+{
+    if (const auto *field = m_keyboard->findChild<ui::TextBox *>(QStringLiteral("Txt1")))
+        m_speech.say(field->text());
+}
 
 void KeyboardApp::start()
 {
     m_keyboard = std::make_unique<FrmKyBod>(m_desktop, m_explanation, m_engine);
+    convert::FrmKoho &bar = m_keyboard->candidateBar();
+    QObject::connect(&bar, &convert::FrmKoho::settingsRequested, &bar, [this] { openSettings(); });
+    QObject::connect(&bar, &convert::FrmKoho::readAloudRequested, &bar, [this] { readAloud(); });
     m_keyboard->show();
     m_keyboard->activateWindow();
 }
