@@ -71,6 +71,7 @@ FrmSettei::FrmSettei(AccessOptions &options, Speech &speech, QWidget *field, QWi
     ui::wireSignal(this, chkSpeech, &QCheckBox::toggled,                           UI_ON(chkSpeech_Click));
     ui::wire(this, cmdTojiru,  UI_ON(cmdTojiru_Click),  ui::None);
     ui::wireSignal(this, &m_options, &AccessOptions::changed,                      UI_ON(ShowSettings));
+    ui::wireSignal(this, &m_speech,  &Speech::ready,                               UI_ON(ShowSettings));
     // clang-format on
     for (ui::Button *button : { cmdMoveKey, cmdPickKey, cmdTojiru }) {
         if (button->accessibleName().isEmpty())
@@ -83,6 +84,7 @@ FrmSettei::FrmSettei(AccessOptions &options, Speech &speech, QWidget *field, QWi
 
 void FrmSettei::Open()
 {
+    m_opened = true;
     ShowSettings();
     if (!isVisible())
         Place();
@@ -111,8 +113,8 @@ void FrmSettei::ShowSettings()
     // In automatic scanning either key picks: the second has nothing of its own to do.
     cmdPickKey->setEnabled(settings.scan == ScanMode::StepByStep);
     chkMouse->setChecked(settings.mouseSwitch);
-    // Asked only once the window is wanted: reaching the speech service takes a moment.
-    const bool speech = isVisible() || settings.speech ? m_speech.available() : true;
+    // Asked only once the window is wanted; greyed, saying so, while the speech service is being reached.
+    const bool speech = m_opened || settings.speech ? m_speech.available() : true;
     chkSpeech->setEnabled(speech);
     chkSpeech->setChecked(settings.speech && speech);
     lblSpeech->setText(speech ? QString() : m_speech.reason());
@@ -216,7 +218,8 @@ void FrmSettei::Place()
     const QRect available = screen->availableGeometry();
     const QRect keys = keyboard->frameGeometry();
     const QRect field(m_field->mapToGlobal(QPoint(0, 0)), m_field->size());
-    const QSize size = frameGeometry().size().expandedTo(this->size());
+    // Before it first shows, the window manager's frame is not known yet: room is kept for a title bar.
+    const QSize size = frameGeometry() != geometry() ? frameGeometry().size() : this->size() + QSize(8, 40);
     const int margin = 8;
     const QList<QPoint> places = {
         QPoint(keys.right() + 1 + margin, keys.top()),

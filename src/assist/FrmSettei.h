@@ -80,6 +80,7 @@ private:
     int m_pickKey = Qt::Key_Return;
     ui::Button *m_capturing = nullptr;
     bool m_showing = false;
+    bool m_opened = false;
 };
 
 } // namespace assist

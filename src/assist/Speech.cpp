@@ -4,7 +4,9 @@
 // kanji and the voice cannot read them.
 #include "assist/Speech.h"
 
+#include <QCoreApplication>
 #include <QLocale>
+#include <QThread>
 #include <algorithm>
 
 #ifdef GOJUON_HAVE_SPEECH
@@ -83,6 +85,11 @@ public:
         m_speech->stop();
         m_speech->say(text);
     }
+    void moveToThread(QThread *thread) override
+    {
+        if (m_speech)
+            m_speech->moveToThread(thread);
+    }
 
 private:
     std::unique_ptr<QTextToSpeech> m_speech;
@@ -94,10 +101,18 @@ private:
 
 Speech::Speech(BackendFactory backend, QObject *parent)
     : QObject(parent)
+    , m_inBackground(!backend)
     , m_factory(backend ? std::move(backend) : BackendFactory(&Speech::systemBackend))
 { }
 
-Speech::~Speech() = default;
+Speech::~Speech()
+{
+    if (m_maker) {
+        // A speech service still being reached is left to finish; what it makes is dropped.
+        disconnect(m_maker, nullptr, this, nullptr);
+        m_maker->wait(2000);
+    }
+}
 
 std::unique_ptr<SpeechBackend> Speech::systemBackend()
 {
@@ -110,32 +125,65 @@ std::unique_ptr<SpeechBackend> Speech::systemBackend()
 #endif
 }
 
-SpeechBackend &Speech::backend()
+void Speech::prepare()
 {
-    if (!m_backend)
-        m_backend = m_factory();
-    return *m_backend;
+    if (m_backend || m_maker)
+        return;
+    if (!m_inBackground) {
+        made(m_factory().release());
+        return;
+    }
+    auto made = std::make_shared<std::unique_ptr<SpeechBackend>>();
+    QThread *const main = thread();
+    m_maker = QThread::create([factory = m_factory, made, main] {
+        *made = factory();
+        (*made)->moveToThread(main);
+    });
+    connect(m_maker, &QThread::finished, this, [this, made] {
+        m_maker = nullptr;
+        this->made(made->release());
+    });
+    connect(m_maker, &QThread::finished, m_maker, &QObject::deleteLater);
+    m_maker->start(QThread::LowPriority);
+}
+
+void Speech::made(SpeechBackend *backend)
+{
+    m_backend.reset(backend);
+    Q_EMIT ready();
+    if (!m_pending.isEmpty())
+        m_backend->speak(std::exchange(m_pending, QString()));
 }
 
 bool Speech::available()
 {
-    return backend().unavailableReason().isEmpty();
+    prepare();
+    return m_backend && m_backend->unavailableReason().isEmpty();
 }
 
 QString Speech::reason()
 {
-    return backend().unavailableReason();
+    prepare();
+    if (!m_backend)
+        return u"\u97F3\u58F0\u30B5\u30FC\u30D3\u30B9\u3092\u78BA\u304B\u3081\u3066\u3044\u307E\u3059"
+               u"\u2026"_s; // 音声サービスを確かめています…
+    return m_backend->unavailableReason();
 }
 
 void Speech::say(const QString &text, const QString &reading)
 {
-    if (!available())
+    prepare();
+    if (m_backend && !m_backend->unavailableReason().isEmpty())
         return;
-    const QString spoken = !reading.isEmpty() && !backend().readsKanji() && hasKanji(text) ? reading : text;
+    const QString spoken
+        = !reading.isEmpty() && !(m_backend && m_backend->readsKanji()) && hasKanji(text) ? reading : text;
     if (spoken.trimmed().isEmpty())
         return;
     m_lastSpoken = spoken;
-    backend().speak(spoken);
+    if (m_backend)
+        m_backend->speak(spoken);
+    else
+        m_pending = spoken; // only the latest: a highlight that moved on is not spoken late
 }
 
 } // namespace assist

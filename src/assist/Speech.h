@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+class QThread;
+
 namespace assist {
 
 // What speaks: Qt's text to speech in the program, a stand-in in the tests.
@@ -21,6 +23,8 @@ public:
     virtual bool readsKanji() const = 0;
     // Says `text`, cutting short whatever it was saying.
     virtual void speak(const QString &text) = 0;
+    // Hands its objects to `thread`, from the thread that made them.
+    virtual void moveToThread(QThread *) { }
 };
 
 class Speech : public QObject {
@@ -28,13 +32,17 @@ class Speech : public QObject {
 public:
     using BackendFactory = std::function<std::unique_ptr<SpeechBackend>()>;
 
-    // `backend` makes what speaks, the first time speech is needed: connecting to a speech service costs time that
-    // start-up need not spend. By default Qt's text to speech, when the program was built with it.
+    // `backend` makes what speaks, the first time speech is needed. By default Qt's text to speech, when the program
+    // was built with it, made on a thread of its own: reaching speech-dispatcher starts it first, which takes
+    // seconds, and the keyboard must not wait for it.
     explicit Speech(BackendFactory backend = {}, QObject *parent = nullptr);
     ~Speech() override;
 
+    // Starts making what speaks, if not yet begun; `ready` tells when it is made.
+    void prepare();
+    bool isReady() const { return m_backend != nullptr; }
     bool available();
-    // Why speech cannot be had here; empty when it can.
+    // Why speech cannot be had here, or that it is still being looked for; empty when it can be had.
     QString reason();
     // Speaks `text`; its `reading` in kana instead where the voice cannot read kanji and `text` has some. Cuts short
     // what was being said, so that a highlight that moves on is not spoken late. Nothing when speech is unavailable.
@@ -46,11 +54,18 @@ public:
     // the program was built without it.
     static std::unique_ptr<SpeechBackend> systemBackend();
 
-private:
-    SpeechBackend &backend();
+Q_SIGNALS:
+    // What speaks is made: whether speech can be had is known.
+    void ready();
 
+private:
+    void made(SpeechBackend *backend);
+
+    bool m_inBackground; // before the factory, which takes the one given
     BackendFactory m_factory;
+    QThread *m_maker = nullptr;
     std::unique_ptr<SpeechBackend> m_backend;
+    QString m_pending; // said once what speaks is made
     QString m_lastSpoken;
 };
 

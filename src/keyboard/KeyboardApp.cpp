@@ -19,6 +19,11 @@ KeyboardApp::KeyboardApp(ui::Desktop &desktop, convert::Conversion::EngineFactor
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(400);
     QObject::connect(&m_saveTimer, &QTimer::timeout, [this] { flushSettings(); });
+    // The speech service is reached in the background as soon as speech is on, so that the first key is spoken.
+    QObject::connect(&m_accessOptions, &assist::AccessOptions::changed, &m_speech, [this] {
+        if (m_accessOptions.current().speech)
+            m_speech.prepare();
+    });
 }
 
 KeyboardApp::~KeyboardApp()
@@ -76,6 +81,8 @@ void KeyboardApp::start()
     convert::FrmKoho &bar = m_keyboard->candidateBar();
     QObject::connect(&bar, &convert::FrmKoho::settingsRequested, &bar, [this] { openSettings(); });
     QObject::connect(&bar, &convert::FrmKoho::readAloudRequested, &bar, [this] { readAloud(); });
+    if (m_accessOptions.current().speech)
+        QTimer::singleShot(0, &m_speech, [this] { m_speech.prepare(); });
     m_keyboard->show();
     m_keyboard->activateWindow();
 }
