@@ -13,11 +13,14 @@ WERROR ?= OFF
 # and the screenshots use; Qt's Japanese translations; the desktop's validators, the screen-reader bus (AT-SPI) and
 # dpkg-shlibdeps for the package; xcb for the process that keeps the copied text after the end, xcb-damage for the
 # start-up benchmark; anthy and its dictionary for the program's own kana-kanji conversion; Qt's Wayland plugin,
-# which a desktop has and whose start-up messages the tests meet.
+# which a desktop has and whose start-up messages the tests meet; Qt's text to speech (its CMake package needs
+# qt6-declarative-dev on Debian 12) with speech-dispatcher and espeak-ng's Japanese voice, for speech.
 PACKAGES := cmake g++ make pkg-config clang-format qt6-base-dev qt6-base-private-dev qt6-base-dev-tools \
             libgl-dev fonts-noto-cjk fonts-ipafont-gothic xvfb xauth x11-utils imagemagick \
             qt6-translations-l10n desktop-file-utils appstream dbus at-spi2-core dpkg-dev libxcb1-dev \
-            libxcb-damage0-dev libanthy-dev anthy-common qt6-wayland
+            libxcb-damage0-dev libanthy-dev anthy-common qt6-wayland \
+            qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin speech-dispatcher \
+            speech-dispatcher-espeak-ng espeak-ng
 
 # What the end-to-end checks add: a Japanese keyboard for the X server, ibus and fcitx5 with mozc and their Qt 6
 # plugins, a clipboard manager, two window managers, and the tools that click, type, read window properties and

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // gojuon-keyboard: an on-screen kana keyboard laid out like the fifty-sound chart.
+#include "assist/SettingsStore.h"
 #include "keyboard/CommandLine.h"
 #include "keyboard/KeyboardApp.h"
 #include "ui/ClipboardHolder.h"
@@ -146,6 +147,9 @@ int main(int argc, char *argv[])
 
     ui::QtDesktop desktop;
     keyboard::KeyboardApp app(desktop);
+    // A few small reads: nothing start-up would notice.
+    app.keepSettings(std::make_unique<assist::SettingsStore>(),
+        [&commandLine](const assist::AccessSettings &kept) { return commandLine.overriding(kept); });
     app.start();
     app.answerLaterStarts(handOver);
     const int status = QApplication::exec();

@@ -301,6 +301,19 @@ private Q_SLOTS:
         refused("after --", u"-- -v"_s, u"unexpected argument '-v': the keyboard takes no files or text"_s);
         refused("Qt option without its value", u"-platform"_s, u"option '-platform' needs a value"_s);
         row("-platform offscreen", u"-platform offscreen"_s, -1);
+        row("dwell, scanning and speech", u"-platform offscreen --dwell=0.5 --scan=step --scan-interval=2 --speech"_s,
+            -1);
+        row("dwell at the kept time", u"-platform offscreen --dwell --scan=auto"_s, -1);
+        refused("dwell too short", u"--dwell=0.2"_s,
+            u"invalid time in '--dwell=0.2': the dwell time is 0.3 to 3.0 seconds"_s);
+        refused("dwell not a number", u"--dwell=1s"_s,
+            u"invalid time in '--dwell=1s': the dwell time is 0.3 to 3.0 seconds"_s);
+        refused("dwell time apart", u"--dwell 1"_s, u"unexpected argument '1': the keyboard takes no files or text"_s);
+        refused("scan without a mode", u"--scan"_s, u"option '--scan' needs a value: --scan=auto or --scan=step"_s);
+        refused("unknown scan mode", u"--scan=fast"_s, u"invalid value in '--scan=fast': scanning is auto or step"_s);
+        refused("scan step too long", u"--scan-interval=3.5"_s,
+            u"invalid time in '--scan-interval=3.5': a scan step is 0.5 to 3.0 seconds"_s);
+        refused("speech with a value", u"--speech=on"_s, u"unknown option '--speech=on'"_s);
         row("Qt's flags and joined values", u"--platform offscreen -reverse -style=fusion -widgetcount"_s, -1);
         row("Qt's options with values",
             u"-platform offscreen -qwindowtitle --help -stylesheet /dev/null -qwindowgeometry +10+10"_s, -1);
@@ -332,7 +345,9 @@ private Q_SLOTS:
         QVERIFY2(out.isEmpty() ? stdoutText.isEmpty() : stdoutText.startsWith(out), qPrintable(stdoutText));
         QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()), err);
         if (arguments.first() == u"--help"_s) // the help names every option of the program's own
-            QVERIFY(stdoutText.contains(u"-h, --help"_s) && stdoutText.contains(u"-v, --version"_s));
+            QVERIFY(stdoutText.contains(u"-h, --help"_s) && stdoutText.contains(u"-v, --version"_s)
+                && stdoutText.contains(u"--dwell[=SECONDS]"_s) && stdoutText.contains(u"--scan=auto|step"_s)
+                && stdoutText.contains(u"--scan-interval=SECONDS"_s) && stdoutText.contains(u"--speech"_s));
     }
 
     void programmingErrorEndsLoudly_data()

@@ -30,7 +30,6 @@ const QRgb MarkedColor = ui::toQColor(ui::CandidateChosen).rgb();
 
 constexpr int Gap = 2; // pixels between entries
 constexpr int Padding = 16; // pixels around an entry's text
-constexpr int EdgeTwips = 48;
 const QEvent::Type RefreshEvent = QEvent::Type(QEvent::registerEventType());
 const QEvent::Type ShowEvent = QEvent::Type(QEvent::registerEventType());
 
@@ -84,6 +83,8 @@ FrmKoho::FrmKoho(Conversion &conversion, ui::TextBox &field, QWidget *owner)
     , cmdNagaku(control<ui::Button>(u"cmdNagaku"))
     , cmdKakutei(control<ui::Button>(u"cmdKakutei"))
     , cmdTorikeshi(control<ui::Button>(u"cmdTorikeshi"))
+    , cmdYomiage(control<ui::Button>(u"cmdYomiage"))
+    , cmdSettei(control<ui::Button>(u"cmdSettei"))
     , lblHint(control<ui::Label>(u"lblHint"))
     , cmdKoho(new ui::ButtonArray(controlArray<ui::Button>(u"cmdKoho"), this))
     , cmdBunsetsu(new ui::ButtonArray(controlArray<ui::Button>(u"cmdBunsetsu"), this))
@@ -98,6 +99,8 @@ FrmKoho::FrmKoho(Conversion &conversion, ui::TextBox &field, QWidget *owner)
     ui::wire(this, cmdNagaku,    UI_ON(cmdNagaku_Click),    UI_ON(cmdNagaku_MouseMove));
     ui::wire(this, cmdKakutei,   UI_ON(cmdKakutei_Click),   UI_ON(cmdKakutei_MouseMove));
     ui::wire(this, cmdTorikeshi, UI_ON(cmdTorikeshi_Click), UI_ON(cmdTorikeshi_MouseMove));
+    ui::wire(this, cmdYomiage,   UI_ON(cmdYomiage_Click),   UI_ON(cmdYomiage_MouseMove));
+    ui::wire(this, cmdSettei,    UI_ON(cmdSettei_Click),    UI_ON(cmdSettei_MouseMove));
     ui::wireSignal(this, this, &ui::Form::surfaceMouseMoved, UI_ON(Form_MouseMove));
     ui::wireSignal(this, &m_conversion, &Conversion::changed, UI_ON(Refresh));
     // clang-format on
@@ -276,8 +279,7 @@ std::vector<ui::Button *> FrmKoho::scanButtons() const
 QList<QRect> FrmKoho::EntryRows() const
 {
     const int left = ui::twipsToPixels(FlowLeft);
-    const int right = ui::twipsToPixels(Width - EdgeTwips);
-    const QRect first(QPoint(left, cmdHenkan->y()), QPoint(right - 1, cmdHenkan->geometry().bottom()));
+    const QRect first(QPoint(left, cmdHenkan->y()), QPoint(cmdYomiage->x() - Gap - 1, cmdHenkan->geometry().bottom()));
     const QRect second(QPoint(left, cmdMae->y()), QPoint(cmdTsugi->x() - Gap - 1, cmdMae->geometry().bottom()));
     return { first, second };
 }
@@ -365,6 +367,8 @@ void FrmKoho::ShowSuggestions()
         segment->hide();
     for (ui::Button *button : { cmdMijikaku, cmdNagaku, cmdKakutei, cmdTorikeshi })
         button->hide();
+    cmdYomiage->show();
+    cmdSettei->show();
     cmdMae->setVisible(m_firstShown > 0);
     cmdTsugi->setVisible(m_firstShown + shown < m_entries.size());
     lblHint->setVisible(m_entries.isEmpty());
@@ -392,6 +396,8 @@ void FrmKoho::ShowSession(const Session &session)
                                              .arg(m_firstCandidate + i + 1)
                                              .arg(candidates.size()));
     }
+    cmdYomiage->hide();
+    cmdSettei->hide();
     for (ui::Button *button : { cmdMijikaku, cmdNagaku, cmdKakutei, cmdTorikeshi })
         button->show();
     lblHint->hide();
@@ -443,7 +449,8 @@ void FrmKoho::ResetColors()
         (*cmdBunsetsu)[index]->setBackColor(index == m_currentSegment ? MarkedColor : RestColor);
     for (std::int16_t index = 0; index < cmdKoho->size(); ++index)
         (*cmdKoho)[index]->setBackColor(index == m_chosenSlot ? MarkedColor : RestColor);
-    for (ui::Button *button : { cmdHenkan, cmdMae, cmdTsugi, cmdMijikaku, cmdNagaku, cmdKakutei, cmdTorikeshi })
+    for (ui::Button *button :
+        { cmdHenkan, cmdMae, cmdTsugi, cmdMijikaku, cmdNagaku, cmdKakutei, cmdTorikeshi, cmdYomiage, cmdSettei })
         button->setBackColor(RestColor);
 }
 

@@ -55,6 +55,12 @@ Q_SIGNALS:
     // Shows what it offers now.
     void refreshed();
 
+Q_SIGNALS:
+    // 設定 was pressed: the keyboard opens its settings window.
+    void settingsRequested();
+    // 読み上げ was pressed: the keyboard speaks the field's text.
+    void readAloudRequested();
+
 protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -69,6 +75,8 @@ private:
     void cmdNagaku_Click();
     void cmdKakutei_Click();
     void cmdTorikeshi_Click();
+    void cmdYomiage_Click() { Q_EMIT readAloudRequested(); }
+    void cmdSettei_Click() { Q_EMIT settingsRequested(); }
 
     void cmdKoho_MouseMove(std::int16_t Index) { Highlight((*cmdKoho)[Index]); }
     void cmdBunsetsu_MouseMove(std::int16_t Index) { Highlight((*cmdBunsetsu)[Index]); }
@@ -79,6 +87,8 @@ private:
     void cmdNagaku_MouseMove() { Highlight(cmdNagaku); }
     void cmdKakutei_MouseMove() { Highlight(cmdKakutei); }
     void cmdTorikeshi_MouseMove() { Highlight(cmdTorikeshi); }
+    void cmdYomiage_MouseMove() { Highlight(cmdYomiage); }
+    void cmdSettei_MouseMove() { Highlight(cmdSettei); }
     void Form_MouseMove() { ResetColors(); }
 
     void ShowSession(const Session &session);
@@ -112,6 +122,8 @@ private:
     ui::Button *const cmdNagaku;
     ui::Button *const cmdKakutei;
     ui::Button *const cmdTorikeshi;
+    ui::Button *const cmdYomiage;
+    ui::Button *const cmdSettei;
     ui::Label *const lblHint;
     ui::ButtonArray *const cmdKoho;
     ui::ButtonArray *const cmdBunsetsu;

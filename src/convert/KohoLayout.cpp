@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The candidate bar as data: two rows as tall as the keys, 変換 and ◀ at their start, ▶ at the end of the second,
-// and the buttons of a conversion (短く 長く, 確定 取消) at the end of each row. The entries, candidates and segments
-// are placed by the bar as their texts need. Captions are written as code points, with the character beside.
+// and the buttons of a conversion (短く 長く, 確定 取消) at the end of each row, 読み上げ and 設定 in place of 短く
+// 長く outside a conversion. The entries, candidates and segments are placed by the bar as their texts need. Captions
+// are written as code points, with the character beside.
 #include "convert/FrmKoho.h"
 #include "ui/Colors.h"
 #include "ui/Fonts.h"
@@ -70,6 +71,11 @@ constexpr std::array Fixed = std::to_array<ui::ControlDef>({
            u"\u3053\u306E\u6587\u5B57\u3067\u6C7A\u3081\u307E\u3059 (Enter)", false), // 確定: この文字で決めます
     button(u"cmdTorikeshi", ui::NoIndex, u"\u53D6\u6D88",        7512, Row2,  672,  H, ButtonFont,
            u"\u5909\u63DB\u3092\u3084\u3081\u3066\u304B\u306A\u306B\u623B\u3057\u307E\u3059 (Esc)", false), // 取消: 変換をやめてかなに戻します
+    // Where 短く and 長く stand while converting, and shown instead of them otherwise.
+    button(u"cmdYomiage",   ui::NoIndex, u"\u8AAD\u307F\u4E0A\u3052", 7152, Row1, 1080,  H, ButtonFont,
+           u"\u5165\u529B\u6B04\u306E\u6587\u5B57\u3092\u8AAD\u307F\u4E0A\u3052\u307E\u3059"), // 読み上げ: 入力欄の文字を読み上げます
+    button(u"cmdSettei",    ui::NoIndex, u"\u8A2D\u5B9A",        8256, Row1,  672,  H, ButtonFont,
+           u"\u30C9\u30A6\u30A7\u30EB\u3001\u30B9\u30AD\u30E3\u30F3\u3001\u8AAD\u307F\u4E0A\u3052\u306E\u8A2D\u5B9A"), // 設定: ドウェル、スキャン、読み上げの設定
 });
 
 // A thin dark edge, since the window has no frame of its own.

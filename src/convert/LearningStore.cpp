@@ -3,6 +3,8 @@
 // record of any size at start. So the store is checked through file descriptors here, before anthy is started.
 #include "convert/LearningStore.h"
 
+#include "ui/PrivateFiles.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QDir>
@@ -17,7 +19,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -43,85 +44,10 @@ const char *const folderName = "imported_words_default.d";
 // Where anthy can make nothing: a file, so no .anthy folder can be made under it.
 const QString nowhere = u"/dev/null"_s;
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1)
-        : m_fd(fd)
-    { }
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
-
-// The message for an error number, taken right after the failed call: Qt's file classes would overwrite errno.
-QString errorText(int error)
-{
-    return qt_error_string(error);
-}
-
-bool writeAll(int fd, QByteArrayView bytes)
-{
-    while (!bytes.isEmpty()) {
-        const ssize_t written = ::write(fd, bytes.data(), size_t(bytes.size()));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes = bytes.sliced(written);
-    }
-    return true;
-}
-
-// The folder `name` in `parent`, made when missing, as the user's own folder only they can enter; -1 with `why`
-// set when it is anything else (a link, not a folder, someone else's).
-int openPrivateFolder(int parent, const QString &path, QString *why)
-{
-    const QByteArray name = QFile::encodeName(QFileInfo(path).fileName());
-    if (::mkdirat(parent, name.constData(), S_IRWXU) != 0 && errno != EEXIST) {
-        const int error = errno;
-        *why = errorText(error);
-        return -1;
-    }
-    struct stat status { };
-    if (::fstatat(parent, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
-        const int error = errno;
-        *why = errorText(error);
-        return -1;
-    }
-    if (S_ISLNK(status.st_mode)) {
-        *why = u"%1 is a symbolic link"_s.arg(path);
-        return -1;
-    }
-    if (!S_ISDIR(status.st_mode)) {
-        *why = u"%1 is not a folder"_s.arg(path);
-        return -1;
-    }
-    Descriptor folder(::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (folder.get() < 0 || ::fstat(folder.get(), &status) != 0) {
-        const int error = errno;
-        *why = errorText(error);
-        return -1;
-    }
-    if (status.st_uid != ::geteuid()) {
-        *why = u"%1 belongs to another user"_s.arg(path);
-        return -1;
-    }
-    if ((status.st_mode & 07777) != S_IRWXU && ::fchmod(folder.get(), S_IRWXU) != 0) {
-        const int error = errno;
-        *why = u"%1: %2"_s.arg(path, errorText(error));
-        return -1;
-    }
-    return folder.release();
-}
+using ui::Descriptor;
+using ui::errorText;
+using ui::openPrivateFolder;
+using ui::writeAll;
 
 // Why the entry `name` in `folder` may not be given to anthy as its file; empty when it may, or is missing.
 QString unfitFile(int folder, const char *name, struct stat *status)

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <string_view>
 
@@ -33,6 +35,13 @@ segment's end and 確定 takes the result. The conversion key of your input meth
   -h, --help       show this help and end
   -v, --version    show the program's name and version and end
 
+For this start only, over what the settings window (設定 on the bar) keeps:
+  --dwell[=SECONDS]        a key resting under the pointer for SECONDS (0.3 to 3.0) is typed
+  --scan=auto|step         switch scanning: a highlight steps over the chart by itself and a
+                           switch picks (auto), or one switch moves it and another picks (step)
+  --scan-interval=SECONDS  the time of a scan step (0.5 to 3.0)
+  --speech                 speak the key under the highlight or the pointer
+
 Qt's own options are taken as well, among them:
   -platform NAME   the window system to use (xcb, wayland...)
   -display NAME    the X display to open the keyboard on
@@ -56,7 +65,34 @@ bool startsWithAny(std::string_view argument, const auto &prefixes)
         [argument](std::string_view prefix) { return argument.substr(0, prefix.size()) == prefix; });
 }
 
+// A time in seconds from `least` to `most`; none when the value is not one.
+std::optional<double> seconds(std::string_view value, double least, double most)
+{
+    double number = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+    if (error != std::errc() || end != value.data() + value.size() || !std::isfinite(number) || number < least - 1e-9
+        || number > most + 1e-9)
+        return std::nullopt;
+    return number;
+}
+
 } // namespace
+
+assist::AccessSettings CommandLine::overriding(assist::AccessSettings saved) const
+{
+    if (dwellSeconds) {
+        saved.dwell = true;
+        if (*dwellSeconds > 0)
+            saved.dwellSeconds = *dwellSeconds;
+    }
+    if (scan)
+        saved.scan = *scan;
+    if (scanSeconds)
+        saved.scanSeconds = *scanSeconds;
+    if (speech)
+        saved.speech = true;
+    return saved.bounded();
+}
 
 CommandLine readCommandLine(int argc, const char *const *argv)
 {
@@ -85,6 +121,42 @@ CommandLine readCommandLine(int argc, const char *const *argv)
             std::printf("%s %s\n", ProgramName, GOJUON_VERSION);
             result.exitStatus = 0;
             return result;
+        }
+        // The program's own options for dwell, scanning and speech, with their values joined by '='.
+        const std::size_t equals = argument.find('=');
+        const std::string_view option = argument.substr(0, equals);
+        const std::optional<std::string_view> joined
+            = equals == std::string_view::npos ? std::nullopt : std::optional(argument.substr(equals + 1));
+        if (option == "--dwell"sv) {
+            result.dwellSeconds = 0;
+            if (joined
+                && !(result.dwellSeconds = seconds(
+                         *joined, assist::AccessSettings::MinDwellSeconds, assist::AccessSettings::MaxDwellSeconds)))
+                return mistake("invalid time in ", argument, ": the dwell time is 0.3 to 3.0 seconds");
+            continue;
+        }
+        if (option == "--scan"sv) {
+            if (!joined)
+                return mistake("option ", argument, " needs a value: --scan=auto or --scan=step");
+            if (*joined == "auto"sv)
+                result.scan = assist::ScanMode::Automatic;
+            else if (*joined == "step"sv)
+                result.scan = assist::ScanMode::StepByStep;
+            else
+                return mistake("invalid value in ", argument, ": scanning is auto or step");
+            continue;
+        }
+        if (option == "--scan-interval"sv) {
+            if (!joined)
+                return mistake("option ", argument, " needs a value: --scan-interval=SECONDS");
+            if (!(result.scanSeconds
+                    = seconds(*joined, assist::AccessSettings::MinScanSeconds, assist::AccessSettings::MaxScanSeconds)))
+                return mistake("invalid time in ", argument, ": a scan step is 0.5 to 3.0 seconds");
+            continue;
+        }
+        if (option == "--speech"sv && !joined) {
+            result.speech = true;
+            continue;
         }
         const std::string_view name = argument.substr(argument.starts_with("--"sv) ? 2 : 1);
         if (among(QtFlags, name) || startsWithAny(name, QtOptionsJoined))

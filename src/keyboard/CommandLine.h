@@ -3,6 +3,8 @@
 // and a mistake is told at once rather than ignored. Qt's own options are left for Qt.
 #pragma once
 
+#include "assist/AccessSettings.h"
+
 #include <QByteArray>
 #include <optional>
 
@@ -16,6 +18,13 @@ struct CommandLine {
     // Qt's -platform and -display, when given: with the environment they tell which desktop the keyboard is on.
     QByteArray platform;
     QByteArray display;
+    // Dwell, scanning and speech for this start only, over the saved settings.
+    std::optional<double> dwellSeconds; // --dwell, with its time or the saved one (0)
+    std::optional<assist::ScanMode> scan;
+    std::optional<double> scanSeconds;
+    bool speech = false;
+
+    assist::AccessSettings overriding(assist::AccessSettings saved) const;
 };
 
 // Reads the arguments; prints the help or the version on stdout, or the mistake and a hint on stderr.

@@ -4,19 +4,79 @@
 
 #include "ScanGroups.h"
 #include "assist/Clock.h"
+#include "assist/FrmSettei.h"
 #include "assist/Scanner.h"
+#include "assist/SettingsStore.h"
 #include "convert/FrmKoho.h"
 #include "ui/HandOver.h"
 #include "ui/Platform.h"
+#include "ui/TextBox.h"
 
 namespace keyboard {
 
 KeyboardApp::KeyboardApp(ui::Desktop &desktop, convert::Conversion::EngineFactory engine)
     : m_desktop(desktop)
     , m_engine(std::move(engine))
-{ }
+{
+    // A run of changes (a time stepped up several times) is written once.
+    m_saveTimer.setSingleShot(true);
+    m_saveTimer.setInterval(400);
+    QObject::connect(&m_saveTimer, &QTimer::timeout, [this] { flushSettings(); });
+    // The speech service is reached in the background as soon as speech is on, so that the first key is spoken.
+    QObject::connect(&m_accessOptions, &assist::AccessOptions::changed, &m_speech, [this] {
+        if (m_accessOptions.current().speech)
+            m_speech.prepare();
+    });
+}
 
-KeyboardApp::~KeyboardApp() = default;
+KeyboardApp::~KeyboardApp()
+{
+    flushSettings();
+    m_settings.reset();
+}
+
+void KeyboardApp::keepSettings(std::unique_ptr<assist::SettingsStore> store,
+    const std::function<assist::AccessSettings(assist::AccessSettings)> &overriding)
+{
+    m_store = std::move(store);
+    m_kept = m_store->load();
+    m_accessOptions.set(overriding ? overriding(m_kept) : m_kept);
+}
+
+void KeyboardApp::flushSettings()
+{
+    if (!m_saveTimer.isActive())
+        return;
+    m_saveTimer.stop();
+    if (m_store)
+        m_store->save(m_kept);
+}
+
+assist::FrmSettei &KeyboardApp::settingsWindow()
+{
+    if (!m_settings) {
+        m_settings = std::make_unique<assist::FrmSettei>(
+            m_accessOptions, m_speech, m_keyboard->findChild<ui::TextBox *>(QStringLiteral("Txt1")), m_keyboard.get());
+        QObject::connect(m_settings.get(), &assist::FrmSettei::edited, m_settings.get(),
+            [this](const assist::AccessSettings &before, const assist::AccessSettings &after) {
+                m_kept = assist::SettingsStore::changed(m_kept, before, after);
+                if (m_store)
+                    m_saveTimer.start();
+            });
+    }
+    return *m_settings;
+}
+
+void KeyboardApp::openSettings()
+{
+    ui::runGuarded("cmdSettei_Click", [this] { settingsWindow().Open(); });
+}
+
+void KeyboardApp::readAloud()
+{
+    if (const auto *field = m_keyboard->findChild<ui::TextBox *>(QStringLiteral("Txt1")))
+        m_speech.say(field->text());
+}
 
 void KeyboardApp::start()
 {
@@ -28,6 +88,15 @@ void KeyboardApp::start()
     m_scanner->watch(&m_keyboard->candidateBar());
     QObject::connect(
         &m_keyboard->candidateBar(), &convert::FrmKoho::refreshed, m_scanner.get(), &assist::Scanner::groupsChanged);
+    m_scanner->onHighlight = [this](const QString &name) {
+        if (m_accessOptions.current().speech)
+            m_speech.say(name);
+    };
+    convert::FrmKoho &bar = m_keyboard->candidateBar();
+    QObject::connect(&bar, &convert::FrmKoho::settingsRequested, &bar, [this] { openSettings(); });
+    QObject::connect(&bar, &convert::FrmKoho::readAloudRequested, &bar, [this] { readAloud(); });
+    if (m_accessOptions.current().speech)
+        QTimer::singleShot(0, &m_speech, [this] { m_speech.prepare(); });
     m_keyboard->show();
     m_keyboard->activateWindow();
 }

@@ -4,8 +4,11 @@
 
 #include "FrmKyBod.h"
 #include "assist/AccessSettings.h"
+#include "assist/Speech.h"
 #include "explain/Explanation.h"
 
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 namespace ui {
@@ -13,8 +16,10 @@ class HandOver;
 }
 
 namespace assist {
+class FrmSettei;
 class Scanner;
-}
+class SettingsStore;
+} // namespace assist
 
 namespace keyboard {
 
@@ -43,15 +48,32 @@ public:
     // Switch scanning over the keyboard and its bar, idle while it is off.
     assist::Scanner &scanner() { return *m_scanner; }
     ScanGroups &scanGroups() { return *m_scanGroups; }
+    // Puts the settings kept in `store` in force, through `overriding` (the command line's, for this start only), and
+    // keeps in the store what the settings window changes from now on. Without it nothing is read or kept.
+    void keepSettings(std::unique_ptr<assist::SettingsStore> store,
+        const std::function<assist::AccessSettings(assist::AccessSettings)> &overriding = {});
+    // Writes a change not yet kept at once, rather than after the short wait that gathers a run of changes.
+    void flushSettings();
+    // Speaks what dwell and scanning point at, and the text for 読み上げ.
+    assist::Speech &speech() { return m_speech; }
+    // The settings window (設定), made the first time it is opened.
+    assist::FrmSettei &settingsWindow();
+    void openSettings();
+    void readAloud();
 
 private:
     ui::Desktop &m_desktop;
     convert::Conversion::EngineFactory m_engine;
     explain::Explanation m_explanation;
     assist::AccessOptions m_accessOptions;
+    assist::Speech m_speech;
+    std::unique_ptr<assist::SettingsStore> m_store;
+    assist::AccessSettings m_kept; // what the store holds, without the command line's settings
+    QTimer m_saveTimer;
     std::unique_ptr<FrmKyBod> m_keyboard;
     std::unique_ptr<ScanGroups> m_scanGroups; // gone before the keyboard whose keys they hold
     std::unique_ptr<assist::Scanner> m_scanner;
+    std::unique_ptr<assist::FrmSettei> m_settings; // after the keyboard: it belongs to it
 };
 
 } // namespace keyboard

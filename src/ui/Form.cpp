@@ -10,7 +10,10 @@
 
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCursor>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -22,6 +25,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <initializer_list>
 #include <vector>
 
@@ -227,7 +231,29 @@ void Form::build()
             widget = picture;
             break;
         }
+        case ControlKind::CheckBox: {
+            auto *box = new QCheckBox(def.caption.toString(), this);
+            widget = box;
+            break;
         }
+        case ControlKind::Choice: {
+            auto *choice = new QComboBox(this);
+            choice->addItems(def.caption.toString().split(QLatin1Char('\n')));
+            widget = choice;
+            break;
+        }
+        case ControlKind::Number: {
+            auto *number = new QDoubleSpinBox(this);
+            number->setRange(def.minimum, def.maximum);
+            number->setSingleStep(def.step);
+            number->setDecimals(def.step > 0 && def.step < 1 ? int(std::ceil(-std::log10(def.step) - 1e-9)) : 0);
+            number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            widget = number;
+            break;
+        }
+        }
+        if (!def.accessibleName.isEmpty())
+            widget->setAccessibleName(def.accessibleName.toString());
         widget->setObjectName(def.index == NoIndex
                 ? def.name.toString()
                 : def.name.toString() + QLatin1Char('_') + QString::number(def.index));

@@ -10,7 +10,15 @@
 
 namespace ui {
 
-enum class ControlKind { Button, Label, TextBox, Picture };
+enum class ControlKind {
+    Button,
+    Label,
+    TextBox,
+    Picture,
+    CheckBox, // the caption beside the box
+    Choice, // a drop-down list: the caption holds its items, one a line
+    Number, // a number from minimum to maximum in steps, shown with as many decimals as the step has
+};
 
 enum class Pointer {
     Inherit, // the pointer of the control's window
@@ -45,6 +53,8 @@ struct ControlDef {
     ColorValue foreColor = SystemButtonText; // labels
     int maxLength = 32767; // text boxes
     bool visible = true; // shown when the window is created
+    double minimum = 0, maximum = 0, step = 0; // numbers
+    QStringView accessibleName = {}; // what a screen reader names a control whose caption does not say it
 };
 
 struct LineDef {

@@ -10,7 +10,19 @@
 #include <QDir>
 #include <QInputMethodEvent>
 #include <QTest>
+#include <memory>
 #include <optional>
+
+namespace {
+
+class SilentSpeech : public assist::SpeechBackend {
+public:
+    QString unavailableReason() const override { return {}; }
+    bool readsKanji() const override { return false; }
+    void speak(const QString &) override { }
+};
+
+} // namespace
 
 Harness::Harness()
     : m_app(std::make_unique<keyboard::KeyboardApp>(desktop, [this] {
@@ -23,6 +35,8 @@ Harness::Harness()
     static const bool fontsRegistered = ui::registerFonts();
     Q_UNUSED(fontsRegistered);
     ui::FaultHook::disarm();
+    // Speech that never reaches the machine's speech service: what was said is read from the Speech object.
+    m_app->speech().setBackend([] { return std::make_unique<SilentSpeech>(); });
     m_app->start();
     // The candidate bar follows the keyboard once it has painted; then the keyboard is the active window, as a user
     // finds it.

@@ -4,6 +4,7 @@
 #include "Storm.h"
 
 #include "Colours.h"
+#include "assist/FrmSettei.h"
 #include "convert/Conversion.h"
 #include "ui/Platform.h"
 
@@ -483,6 +484,12 @@ std::optional<QString> Storm::run(const Event &event)
             return u"end: asked for %1 times, not %2"_s.arg(h.desktop.ends).arg(m_figures.ends);
         h.keyboard().show();
         h.keyboard().activateWindow();
+    }
+    // The settings window has tests of its own: closed by its frame at once, as a user would close it.
+    if (clicked && clicked->objectName() == u"cmdSettei"_s) {
+        if (!h.app().settingsWindow().isVisible())
+            return u"settings: the settings button did not open its window"_s;
+        h.app().settingsWindow().close();
     }
     return check(event, moved);
 }
