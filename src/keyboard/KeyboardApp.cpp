@@ -2,6 +2,10 @@
 // Start-up of the keyboard window, and its coming forward when the program is started again.
 #include "KeyboardApp.h"
 
+#include "assist/Clock.h"
+#include "assist/Dwell.h"
+#include "convert/FrmKoho.h"
+#include "explain/Pages.h"
 #include "ui/HandOver.h"
 #include "ui/Platform.h"
 
@@ -17,6 +21,16 @@ KeyboardApp::~KeyboardApp() = default;
 void KeyboardApp::start()
 {
     m_keyboard = std::make_unique<FrmKyBod>(m_desktop, m_explanation, m_engine);
+    m_dwell = std::make_unique<assist::Dwell>(m_clock ? *m_clock : assist::steadyClock(), m_accessOptions);
+    m_dwell->watch(m_keyboard.get());
+    m_dwell->watch(&m_keyboard->candidateBar());
+    for (int page = 1; page <= 3; ++page)
+        m_dwell->watch(m_explanation.pageIfCreated(page));
+    m_dwell->watch(m_explanation.noticeIfCreated());
+    m_explanation.setOnCreated([this](QWidget *window) {
+        if (m_dwell)
+            m_dwell->watch(window);
+    });
     m_keyboard->show();
     m_keyboard->activateWindow();
 }

@@ -8,6 +8,11 @@
 
 #include <memory>
 
+namespace assist {
+class Clock;
+class Dwell;
+} // namespace assist
+
 namespace ui {
 class HandOver;
 }
@@ -32,15 +37,21 @@ public:
 
     FrmKyBod &keyboard() { return *m_keyboard; }
     explain::Explanation &explanation() { return m_explanation; }
+    // The clock dwell runs on: the steady clock unless another is given before start().
+    void setClock(assist::Clock &clock) { m_clock = &clock; }
     // Dwell, scanning and speech as they are set now.
     assist::AccessOptions &accessOptions() { return m_accessOptions; }
+    // Activates the button under a resting pointer while dwell is on; made with the keyboard window.
+    assist::Dwell *dwell() { return m_dwell.get(); }
 
 private:
     ui::Desktop &m_desktop;
     convert::Conversion::EngineFactory m_engine;
     explain::Explanation m_explanation;
     assist::AccessOptions m_accessOptions;
+    assist::Clock *m_clock = nullptr;
     std::unique_ptr<FrmKyBod> m_keyboard;
+    std::unique_ptr<assist::Dwell> m_dwell;
 };
 
 } // namespace keyboard
