@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What one pointer move over the keyboard costs: real mouse events through the window, offscreen, with the
-// repaints they cause. Prints figures; run under callgrind by pointer-bench.sh for instruction counts.
+// repaints they cause, with dwell off or (BENCH_DWELL=1) on. Prints figures; run under callgrind by pointer-bench.sh
+// for instruction counts.
 #include "keyboard/KeyboardApp.h"
 #include "ui/Controls.h"
 #include "ui/Desktop.h"
@@ -79,6 +80,14 @@ int main(int argc, char *argv[])
     ui::QtDesktop desktop;
     keyboard::KeyboardApp app(desktop);
     app.start();
+    if (qEnvironmentVariableIntValue("BENCH_DWELL")) {
+        // The longest dwell: no key is activated while the moves run, only the dwell's following costs.
+        assist::AccessSettings settings;
+        settings.dwell = true;
+        settings.dwellSeconds = assist::AccessSettings::MaxDwellSeconds;
+        app.accessOptions().set(settings);
+    }
+    std::printf("dwell %s\n", app.accessOptions().current().dwell ? "on" : "off");
     g_window = &app.keyboard();
     if (!QTest::qWaitForWindowExposed(g_window))
         return 1;
