@@ -62,7 +62,8 @@ private:
 
     // One word per step: on:NAME moves to a control's middle, surface to the keyboard's bare surface, by:DX,DY that
     // far from the last point; wait:MS turns the clock; click:NAME clicks with the mouse; disable:NAME; page:N shows
-    // page N; off turns dwell off, secs:S sets its time. Returns the buttons clicked, in order.
+    // page N; enter:NAME tells a control the pointer is on it without a move (a window shown under it); off turns dwell
+    // off, secs:S sets its time. Returns the buttons clicked, in order.
     static QString dwellOn(Harness &h, const QString &script)
     {
         assist::AccessSettings settings;
@@ -100,6 +101,11 @@ private:
                 listen();
                 QTest::mouseClick(qobject_cast<ui::Button *>(anyControl(h, arg)), Qt::LeftButton);
                 QCoreApplication::processEvents(); // the bar follows once the keyboard has painted
+            } else if (step.startsWith(u"enter:")) {
+                QWidget *control = anyControl(h, arg);
+                const QPointF middle = control->rect().center();
+                QEnterEvent enter(middle, control->mapTo(control->window(), middle), control->mapToGlobal(middle));
+                QCoreApplication::sendEvent(control, &enter);
             } else if (step.startsWith(u"disable:")) {
                 anyControl(h, arg)->setEnabled(false);
             } else if (step.startsWith(u"page:")) {
@@ -189,6 +195,7 @@ private Q_SLOTS:
         QTest::newRow("a second once it has left") << u"on:cmdMoji_0 wait:1000 surface on:cmdMoji_0 wait:1000"_s << u"cmdMoji_0 cmdMoji_0"_s << 0;
         QTest::newRow("another key") << u"on:cmdMoji_0 wait:1000 on:cmdMoji_1 wait:1000"_s << u"cmdMoji_0 cmdMoji_1"_s << 0;
         QTest::newRow("leaving early clears the ring") << u"on:cmdMoji_0 wait:600 on:cmdMoji_1 wait:400"_s << u""_s << 40;
+        QTest::newRow("a key shown under a still pointer") << u"enter:cmdMoji_0 wait:3000"_s << u""_s << 0;
         QTest::newRow("bare window") << u"surface wait:3000"_s << u""_s << 0;
         QTest::newRow("text field") << u"on:Txt1 wait:3000"_s << u""_s << 0;
         QTest::newRow("face-mark label") << u"on:lblEmoji1 wait:3000"_s << u""_s << 0;

@@ -7,7 +7,6 @@
 #include "Clock.h"
 #include "ui/Controls.h"
 
-#include <QEnterEvent>
 #include <QMouseEvent>
 #include <algorithm>
 #include <cmath>
@@ -84,11 +83,10 @@ bool Dwell::eventFilter(QObject *watched, QEvent *event)
     if (!button)
         return false;
     switch (event->type()) {
+    // Only a pointer that moves begins a dwell: a button shown under a still pointer (the next page's 次 where the
+    // last one was) must not go on clicking by itself.
     case QEvent::MouseMove:
         pointerAt(button, static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
-        break;
-    case QEvent::Enter:
-        pointerAt(button, static_cast<QEnterEvent *>(event)->globalPosition().toPoint());
         break;
     case QEvent::Leave:
         if (m_button == button)
@@ -139,11 +137,14 @@ void Dwell::begin(ui::Button *button, QPoint global)
     m_origin = global;
     m_began = m_clock.now();
     button->setDwellProgress(0);
-    m_clock.start(m_timer, StepMs, [this] { step(); });
+    // A pointer moving over the keys begins a dwell on every move: the running steps go on, timed from now.
+    if (!m_timer)
+        m_clock.start(m_timer, StepMs, [this] { step(); });
 }
 
 void Dwell::step()
 {
+    m_timer = 0; // fallen due
     QPointer<ui::Button> button = m_button;
     if (!button)
         return cancel();
