@@ -4,6 +4,7 @@
 #include "Colours.h"
 #include "Harness.h"
 #include "assist/AccessSettings.h"
+#include "assist/Dwell.h"
 #include "convert/FrmKoho.h"
 #include "ui/Platform.h"
 
@@ -223,6 +224,25 @@ private Q_SLOTS:
         Harness h;
         QCOMPARE(dwellOn(h, script), clicked);
         QCOMPARE(widestRing(h), ring);
+    }
+
+    // With speech on, a dwell beginning on a button asks for its name to be spoken: once, not again as it restarts.
+    void dwellAsksToSpeakTheName()
+    {
+        Harness h;
+        QStringList spoken;
+        h.app().dwell()->onHover = [&spoken](const QString &name) { spoken << name; };
+        assist::AccessSettings settings;
+        settings.dwell = true;
+        h.app().accessOptions().set(settings);
+        h.moveOnto(h.key(u"cmdMojiS_0"_s)); // captioned あ, named ぁ
+        QCOMPARE(spoken, QStringList());
+        settings.speech = true;
+        h.app().accessOptions().set(settings);
+        h.moveOnto(h.key(u"cmdMoji_1"_s));
+        h.moveOnto(h.key(u"cmdMoji_1"_s), h.key(u"cmdMoji_1"_s)->rect().center() + QPoint(11, 0));
+        h.moveOnto(h.key(u"cmdMojiS_0"_s));
+        QCOMPARE(spoken, QStringList({ u"\u3044"_s, u"\u3041"_s })); // い ぁ
     }
 
     void keysStartMidGrey()
