@@ -16,7 +16,7 @@ BENCH_DWELL=1 BENCH_MOVES=2000 "$bench"
 echo
 echo "Instructions per move (callgrind, $moves moves each):"
 for dwell in 0 1; do
-    for name in within across marks; do
+    for name in within across marks $([ "$dwell" = 1 ] && echo ring); do
         BENCH_DWELL=$dwell BENCH_SCENARIO=$name BENCH_MOVES=$moves valgrind --tool=callgrind \
             --callgrind-out-file="$out/$name.out" --collect-atstart=no "--toggle-collect=*benchMoves*" "$bench" \
             >"$out/$name.log" 2>&1
