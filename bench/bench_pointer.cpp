@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What one pointer move over the keyboard costs: real mouse events through the window, offscreen, with the
-// repaints they cause. Prints figures; run under callgrind by pointer-bench.sh for instruction counts.
+// repaints they cause, with dwell off or (BENCH_DWELL=1) on. Prints figures; run under callgrind by pointer-bench.sh
+// for instruction counts.
+#include "assist/Clock.h"
 #include "keyboard/KeyboardApp.h"
 #include "ui/Controls.h"
 #include "ui/Desktop.h"
@@ -42,11 +44,27 @@ void moveTo(QPoint point)
 QPoint g_first;
 QPoint g_second;
 
+// With dwell on, its ring closes on this clock's time, not the wall's: a run slowed by valgrind would otherwise count
+// more of its steps against each move. The ring scenario turns it, a step at a time, with the pointer still.
+assist::ManualClock g_clock;
+bool g_ringSteps = false;
+QWidget *g_ringKey = nullptr;
+
 // The function is what the callgrind script measures.
 __attribute__((noinline)) void benchMoves(int moves)
 {
-    for (int i = 0; i < moves; ++i)
-        moveTo(i % 2 ? g_second : g_first);
+    for (int i = 0; i < moves; ++i) {
+        if (g_ringSteps) {
+            // Before the longest dwell is done, the pointer moves on 20 px and the dwell begins again.
+            if (i % 50 == 49)
+                moveTo(i % 100 == 49 ? g_second : g_first);
+            g_clock.advance(50);
+            // Steps come 50 ms apart, later than the next frame: each is painted, as repaint() does at once.
+            g_ringKey->repaint();
+        } else {
+            moveTo(i % 2 ? g_second : g_first);
+        }
+    }
 }
 
 void report(const char *scenario, QPoint first, QPoint second, int moves)
@@ -78,7 +96,16 @@ int main(int argc, char *argv[])
     ui::registerFonts();
     ui::QtDesktop desktop;
     keyboard::KeyboardApp app(desktop);
+    app.setClock(g_clock);
     app.start();
+    if (qEnvironmentVariableIntValue("BENCH_DWELL")) {
+        // The longest dwell: no key is activated while the moves run, only the dwell's following costs.
+        assist::AccessSettings settings;
+        settings.dwell = true;
+        settings.dwellSeconds = assist::AccessSettings::MaxDwellSeconds;
+        app.accessOptions().set(settings);
+    }
+    std::printf("dwell %s\n", app.accessOptions().current().dwell ? "on" : "off");
     g_window = &app.keyboard();
     if (!QTest::qWaitForWindowExposed(g_window))
         return 1;
@@ -95,5 +122,11 @@ int main(int argc, char *argv[])
         report("onto another key", pointOf("cmdMoji_5", { 20, 20 }), pointOf("cmdMoji_6", { 20, 20 }), moves);
     if (only.isEmpty() || only == QLatin1String("marks"))
         report("onto a mark key", pointOf("cmdDaku_0", { 5, 5 }), pointOf("cmdDaku_15", { 5, 5 }), moves);
+    // A step of the ring on a key under a still pointer, 20 a second while a dwell runs: per step, not per move.
+    if (app.accessOptions().current().dwell && (only.isEmpty() || only == QLatin1String("ring"))) {
+        g_ringSteps = true;
+        g_ringKey = g_window->findChild<QWidget *>(QStringLiteral("cmdMoji_5"));
+        report("ring step", pointOf("cmdMoji_5", { 10, 20 }), pointOf("cmdMoji_5", { 30, 20 }), moves);
+    }
     return 0;
 }

@@ -77,7 +77,7 @@ QAction *menuEntry(Harness &h)
 // bar:変換 ◀ ▶ 短く 長く 確定 取消 click its buttons, rowN its Nth candidate or entry, segN a segment, entry:TEXT
 // the entry of that text; menu takes 「変換」 from the field's menu; field clicks into the field; type:X types X on
 // the physical keyboard, im:X commits X as an input method; page1 makes page 1 the active window; press:NAME
-// clicks a key without the pointer, a11y:NAME by its accessible press action.
+// clicks a key without the pointer, a11y:NAME by its accessible press action, dwell:NAME by resting the pointer on it.
 void run(Harness &h, const QString &script)
 {
     static const QHash<QString, std::pair<int, Qt::KeyboardModifiers>> keys {
@@ -127,7 +127,9 @@ void run(Harness &h, const QString &script)
             QAccessibleInterface *key = QAccessible::queryAccessibleInterface(h.key(step.mid(5)));
             key->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
             QTest::qWait(200);
-        } else if (buttons.contains(step))
+        } else if (step.startsWith(u"dwell:"))
+            h.dwellOn(h.key(step.mid(6)));
+        else if (buttons.contains(step))
             clickOnBar(h, buttons.value(step));
         else if (step.startsWith(u"im:"))
             sendInputMethod(h.field(), {}, step.mid(3));
@@ -293,6 +295,7 @@ private Q_SLOTS:
         QTest::newRow("the next key selects what it adds") << u"kana:きょうは 変換 Enter kana:てん"_s << u"今日はてん"_s << u"てん"_s << 3 << u"-"_s << 0;
         QTest::newRow("a key first takes the conversion") << u"kana:きょうは 変換 Space kana:あ"_s << u"京はあ"_s << u"あ"_s << 2 << u"-"_s << 0;
         QTest::newRow("so does a key pressed without the pointer") << u"kana:きょうは 変換 press:cmdMoji_0 Enter"_s << u"今日はあ"_s << u"あ"_s << 5 << u"-"_s << 0;
+        QTest::newRow("so does a dwell") << u"kana:きょうは 変換 dwell:cmdMoji_0 Enter"_s << u"今日はあ"_s << u"あ"_s << 5 << u"-"_s << 0;
         QTest::newRow("so does a screen reader's press") << u"kana:きょうは 変換 a11y:cmdMoji_0 Enter"_s << u"今日はあ"_s << u"あ"_s << 5 << u"-"_s << 0;
         QTest::newRow("全消去 takes it, then clears") << u"kana:きょうは 変換 key:cmdClrall"_s << u""_s << u""_s << 0 << u"-"_s << 0;
         QTest::newRow("１字消 takes it, then deletes") << u"kana:きょうは 変換 key:cmdClr"_s << u"今日"_s << u""_s << 2 << u"-"_s << 0;

@@ -3,6 +3,9 @@
 // the kana it voices, and the window and field changing colour for good.
 #include "Colours.h"
 #include "Harness.h"
+#include "assist/AccessSettings.h"
+#include "assist/Dwell.h"
+#include "convert/FrmKoho.h"
 #include "ui/Platform.h"
 
 #include <QApplication>
@@ -29,6 +32,103 @@ private:
     static bool allAre(const QList<QColor> &colours, const QColor &colour)
     {
         return std::all_of(colours.begin(), colours.end(), [&](const QColor &c) { return c == colour; });
+    }
+
+    // The keyboard, the bar and the pages (made now, with `make`).
+    static QList<QWidget *> windows(Harness &h, bool make)
+    {
+        QList<QWidget *> all { &h.keyboard(), &h.keyboard().candidateBar() };
+        for (int page = 1; page <= 3; ++page)
+            all << (make ? &h.page(page) : h.windowIfCreated(page));
+        all.removeAll(nullptr);
+        return all;
+    }
+    static QList<ui::Button *> allButtons(Harness &h)
+    {
+        QList<ui::Button *> buttons;
+        for (QWidget *window : windows(h, false))
+            buttons << window->findChildren<ui::Button *>();
+        return buttons;
+    }
+    static QWidget *anyControl(Harness &h, const QString &name)
+    {
+        for (bool make : { false, true }) {
+            for (QWidget *window : windows(h, make)) {
+                if (auto *found = window->findChild<QWidget *>(name))
+                    return found;
+            }
+        }
+        qFatal("no control named %s", qPrintable(name));
+    }
+
+    // One word per step: on:NAME moves to a control's middle, surface to the keyboard's bare surface, by:DX,DY that
+    // far from the last point; wait:MS turns the clock; click:NAME clicks with the mouse; disable:NAME; page:N shows
+    // page N; enter:NAME tells a control the pointer is on it without a move (a window shown under it); off turns dwell
+    // off, secs:S sets its time. Returns the buttons clicked, in order.
+    static QString dwellOn(Harness &h, const QString &script)
+    {
+        assist::AccessSettings settings;
+        settings.dwell = true;
+        h.app().accessOptions().set(settings);
+        QStringList clicked;
+        QSet<ui::Button *> heard;
+        const auto listen = [&] {
+            for (ui::Button *button : allButtons(h)) {
+                if (!heard.contains(button)) {
+                    heard.insert(button);
+                    connect(
+                        button, &ui::Button::clicked, button, [&clicked, button] { clicked << button->objectName(); });
+                }
+            }
+        };
+        QWidget *window = &h.keyboard();
+        QPoint at;
+        for (const QString &step : script.split(u' ', Qt::SkipEmptyParts)) {
+            const QString arg = step.section(u':', 1);
+            if (step.startsWith(u"on:")) {
+                QWidget *control = anyControl(h, arg);
+                window = control->window();
+                at = control->mapTo(window, control->rect().center());
+                h.moveTo(*window, at);
+            } else if (step == u"surface") {
+                window = &h.keyboard();
+                h.moveTo(*window, at = QPoint(3, 3));
+            } else if (step.startsWith(u"by:")) {
+                h.moveTo(*window, at += QPoint(arg.section(u',', 0, 0).toInt(), arg.section(u',', 1).toInt()));
+            } else if (step.startsWith(u"wait:")) {
+                listen();
+                h.clock.advance(arg.toInt());
+            } else if (step.startsWith(u"click:")) {
+                listen();
+                QTest::mouseClick(qobject_cast<ui::Button *>(anyControl(h, arg)), Qt::LeftButton);
+                QCoreApplication::processEvents(); // the bar follows once the keyboard has painted
+            } else if (step.startsWith(u"enter:")) {
+                QWidget *control = anyControl(h, arg);
+                const QPointF middle = control->rect().center();
+                QEnterEvent enter(middle, control->mapTo(control->window(), middle), control->mapToGlobal(middle));
+                QCoreApplication::sendEvent(control, &enter);
+            } else if (step.startsWith(u"disable:")) {
+                anyControl(h, arg)->setEnabled(false);
+            } else if (step.startsWith(u"page:")) {
+                h.page(arg.toInt()).showWindow();
+            } else if (step == u"off" || step.startsWith(u"secs:")) {
+                settings.dwell = step != u"off";
+                settings.dwellSeconds = step == u"off" ? settings.dwellSeconds : arg.toDouble();
+                h.app().accessOptions().set(settings);
+            } else {
+                qFatal("unknown step %s", qPrintable(step));
+            }
+        }
+        return clicked.join(u' ');
+    }
+
+    // The furthest any button's dwell ring has closed, in percent.
+    static int widestRing(Harness &h)
+    {
+        qreal most = 0;
+        for (ui::Button *button : allButtons(h))
+            most = std::max(most, button->dwellProgress());
+        return qRound(most * 100);
     }
 
 private Q_SLOTS:
@@ -76,6 +176,73 @@ private Q_SLOTS:
         QImage image(key->size(), QImage::Format_RGB32);
         key->render(&image);
         QCOMPARE(image.pixel(5, 5), colour.rgb()); // the face inside the frame, beside the caption
+    }
+
+    // A pointer resting on a button clicks it once, after the dwell time (1 s unless set), with a ring closing
+    // meanwhile; a pointer shaking within 10 px still rests, one moving further begins again from there.
+    void dwell_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<int>("ring"); // the widest ring left, in percent
+        // clang-format off
+        QTest::newRow("resting: one click") << u"on:cmdMoji_0 wait:3000"_s << u"cmdMoji_0"_s << 0;
+        QTest::newRow("shaking within 9 px: one click") << u"on:cmdMoji_0 wait:300 by:9,0 wait:300 by:-9,0 wait:300 by:0,9 wait:50 by:-6,-6 wait:3000"_s << u"cmdMoji_0"_s << 0;
+        QTest::newRow("the ring grows") << u"on:cmdMoji_0 wait:500"_s << u""_s << 50;
+        QTest::newRow("it steps as time goes") << u"on:cmdMoji_0 wait:920"_s << u""_s << 90;
+        QTest::newRow("11 px begins again") << u"on:cmdMoji_0 wait:900 by:11,0 wait:900"_s << u""_s << 90;
+        QTest::newRow("and then clicks") << u"on:cmdMoji_0 wait:900 by:11,0 wait:1000"_s << u"cmdMoji_0"_s << 0;
+        QTest::newRow("no second click while it stays") << u"on:cmdMoji_0 wait:1000 by:3,3 wait:3000 by:-8,0 wait:3000"_s << u"cmdMoji_0"_s << 0;
+        QTest::newRow("a second once it has left") << u"on:cmdMoji_0 wait:1000 surface on:cmdMoji_0 wait:1000"_s << u"cmdMoji_0 cmdMoji_0"_s << 0;
+        QTest::newRow("another key") << u"on:cmdMoji_0 wait:1000 on:cmdMoji_1 wait:1000"_s << u"cmdMoji_0 cmdMoji_1"_s << 0;
+        QTest::newRow("leaving early clears the ring") << u"on:cmdMoji_0 wait:600 on:cmdMoji_1 wait:400"_s << u""_s << 40;
+        QTest::newRow("a key shown under a still pointer") << u"enter:cmdMoji_0 wait:3000"_s << u""_s << 0;
+        QTest::newRow("bare window") << u"surface wait:3000"_s << u""_s << 0;
+        QTest::newRow("text field") << u"on:Txt1 wait:3000"_s << u""_s << 0;
+        QTest::newRow("face-mark label") << u"on:lblEmoji1 wait:3000"_s << u""_s << 0;
+        QTest::newRow("disabled key") << u"disable:cmdMoji_0 on:cmdMoji_0 wait:3000"_s << u""_s << 0;
+        QTest::newRow("disabled mid-dwell") << u"on:cmdMoji_0 wait:500 disable:cmdMoji_0 wait:3000"_s << u""_s << 0;
+        QTest::newRow("a click is not doubled") << u"on:cmdMoji_0 wait:500 click:cmdMoji_0 wait:3000"_s << u"cmdMoji_0"_s << 0;
+        QTest::newRow("a command") << u"on:cmdClr wait:1000"_s << u"cmdClr"_s << 0;
+        QTest::newRow("the bar's button") << u"click:cmdMoji_11 on:cmdHenkan wait:1000"_s << u"cmdMoji_11 cmdHenkan"_s << 0;
+        QTest::newRow("the bar's entry") << u"click:cmdMoji_0 on:cmdKoho_0 wait:1000"_s << u"cmdMoji_0 cmdKoho_0"_s << 0;
+        QTest::newRow("the conversion's button") << u"click:cmdMoji_11 click:cmdHenkan on:cmdKakutei wait:1000"_s << u"cmdMoji_11 cmdHenkan cmdKakutei"_s << 0;
+        QTest::newRow("a page's button") << u"on:CmdBun1N wait:1000"_s << u"CmdBun1N"_s << 0;
+        QTest::newRow("a page made later") << u"page:3 on:CmdBun3E wait:1000"_s << u"CmdBun3E"_s << 0;
+        QTest::newRow("a longer time") << u"secs:2 on:cmdMoji_0 wait:1900"_s << u""_s << 95;
+        QTest::newRow("the shortest") << u"secs:0.3 on:cmdMoji_0 wait:300"_s << u"cmdMoji_0"_s << 0;
+        QTest::newRow("off: nothing") << u"off on:cmdMoji_0 wait:3000"_s << u""_s << 0;
+        QTest::newRow("off mid-dwell clears the ring") << u"on:cmdMoji_0 wait:500 off wait:3000"_s << u""_s << 0;
+        // clang-format on
+    }
+
+    void dwell()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, clicked);
+        QFETCH(int, ring);
+        Harness h;
+        QCOMPARE(dwellOn(h, script), clicked);
+        QCOMPARE(widestRing(h), ring);
+    }
+
+    // With speech on, a dwell beginning on a button asks for its name to be spoken: once, not again as it restarts.
+    void dwellAsksToSpeakTheName()
+    {
+        Harness h;
+        QStringList spoken;
+        h.app().dwell()->onHover = [&spoken](const QString &name) { spoken << name; };
+        assist::AccessSettings settings;
+        settings.dwell = true;
+        h.app().accessOptions().set(settings);
+        h.moveOnto(h.key(u"cmdMojiS_0"_s)); // captioned あ, named ぁ
+        QCOMPARE(spoken, QStringList());
+        settings.speech = true;
+        h.app().accessOptions().set(settings);
+        h.moveOnto(h.key(u"cmdMoji_1"_s));
+        h.moveOnto(h.key(u"cmdMoji_1"_s), h.key(u"cmdMoji_1"_s)->rect().center() + QPoint(11, 0));
+        h.moveOnto(h.key(u"cmdMojiS_0"_s));
+        QCOMPARE(spoken, QStringList({ u"\u3044"_s, u"\u3041"_s })); // い ぁ
     }
 
     void keysStartMidGrey()

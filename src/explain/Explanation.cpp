@@ -6,11 +6,22 @@
 
 namespace explain {
 
+namespace {
+
+template<typename T> std::unique_ptr<T> told(std::unique_ptr<T> window, const std::function<void(QWidget *)> &created)
+{
+    if (created)
+        created(window.get());
+    return window;
+}
+
+} // namespace
+
 Explanation::Explanation()
-    : m_page1([this] { return std::make_unique<FrmBun3a>(*this); })
-    , m_page2([this] { return std::make_unique<FrmBun3b>(*this); })
-    , m_page3([this] { return std::make_unique<FrmBun3c>(*this); })
-    , m_notice([this] { return std::make_unique<FrmBun3d>(m_owner); })
+    : m_page1([this] { return told(std::make_unique<FrmBun3a>(*this), m_created); })
+    , m_page2([this] { return told(std::make_unique<FrmBun3b>(*this), m_created); })
+    , m_page3([this] { return told(std::make_unique<FrmBun3c>(*this), m_created); })
+    , m_notice([this] { return told(std::make_unique<FrmBun3d>(m_owner), m_created); })
 { }
 
 Explanation::~Explanation() = default;

@@ -5,6 +5,8 @@
 
 #include "ui/Form.h"
 
+#include <functional>
+
 namespace explain {
 
 class FrmBun3a;
@@ -19,6 +21,8 @@ public:
     // created.
     void setOwner(QWidget *owner) { m_owner = owner; }
     QWidget *owner() const { return m_owner; }
+    // Told of each page and of the notice as it is created, for whatever must follow their controls.
+    void setOnCreated(std::function<void(QWidget *)> created) { m_created = std::move(created); }
     ~Explanation();
     Explanation(const Explanation &) = delete;
     Explanation &operator=(const Explanation &) = delete;
@@ -39,6 +43,7 @@ public:
 
 private:
     QWidget *m_owner = nullptr;
+    std::function<void(QWidget *)> m_created;
     ui::SingleInstance<FrmBun3a> m_page1;
     ui::SingleInstance<FrmBun3b> m_page2;
     ui::SingleInstance<FrmBun3c> m_page3;

@@ -4,10 +4,12 @@
 
 #include "ScanGroups.h"
 #include "assist/Clock.h"
+#include "assist/Dwell.h"
 #include "assist/FrmSettei.h"
 #include "assist/Scanner.h"
 #include "assist/SettingsStore.h"
 #include "convert/FrmKoho.h"
+#include "explain/Pages.h"
 #include "ui/HandOver.h"
 #include "ui/Platform.h"
 #include "ui/TextBox.h"
@@ -82,8 +84,8 @@ void KeyboardApp::start()
 {
     m_keyboard = std::make_unique<FrmKyBod>(m_desktop, m_explanation, m_engine);
     m_scanGroups = std::make_unique<ScanGroups>(*m_keyboard);
-    m_scanner = std::make_unique<assist::Scanner>(
-        m_accessOptions, assist::steadyClock(), [groups = m_scanGroups.get()] { return (*groups)(); });
+    m_scanner = std::make_unique<assist::Scanner>(m_accessOptions, m_clock ? *m_clock : assist::steadyClock(),
+        [groups = m_scanGroups.get()] { return (*groups)(); });
     m_scanner->watch(m_keyboard.get());
     m_scanner->watch(&m_keyboard->candidateBar());
     QObject::connect(
@@ -97,6 +99,17 @@ void KeyboardApp::start()
     QObject::connect(&bar, &convert::FrmKoho::readAloudRequested, &bar, [this] { readAloud(); });
     if (m_accessOptions.current().speech)
         QTimer::singleShot(0, &m_speech, [this] { m_speech.prepare(); });
+    m_dwell = std::make_unique<assist::Dwell>(m_clock ? *m_clock : assist::steadyClock(), m_accessOptions);
+    m_dwell->watch(m_keyboard.get());
+    m_dwell->watch(&m_keyboard->candidateBar());
+    for (int page = 1; page <= 3; ++page)
+        m_dwell->watch(m_explanation.pageIfCreated(page));
+    m_dwell->watch(m_explanation.noticeIfCreated());
+    m_dwell->onHover = [this](const QString &name) { m_speech.say(name); };
+    m_explanation.setOnCreated([this](QWidget *window) {
+        if (m_dwell)
+            m_dwell->watch(window);
+    });
     m_keyboard->show();
     m_keyboard->activateWindow();
 }

@@ -11,15 +11,17 @@
 #include <functional>
 #include <memory>
 
-namespace ui {
-class HandOver;
-}
-
 namespace assist {
+class Clock;
+class Dwell;
 class FrmSettei;
 class Scanner;
 class SettingsStore;
 } // namespace assist
+
+namespace ui {
+class HandOver;
+}
 
 namespace keyboard {
 
@@ -43,6 +45,8 @@ public:
 
     FrmKyBod &keyboard() { return *m_keyboard; }
     explain::Explanation &explanation() { return m_explanation; }
+    // The clock dwell and scanning run on: the steady clock unless another is given before start().
+    void setClock(assist::Clock &clock) { m_clock = &clock; }
     // Dwell, scanning and speech as they are set now.
     assist::AccessOptions &accessOptions() { return m_accessOptions; }
     // Switch scanning over the keyboard and its bar, idle while it is off.
@@ -60,6 +64,8 @@ public:
     assist::FrmSettei &settingsWindow();
     void openSettings();
     void readAloud();
+    // Activates the button under a resting pointer while dwell is on; made with the keyboard window.
+    assist::Dwell *dwell() { return m_dwell.get(); }
 
 private:
     ui::Desktop &m_desktop;
@@ -70,9 +76,11 @@ private:
     std::unique_ptr<assist::SettingsStore> m_store;
     assist::AccessSettings m_kept; // what the store holds, without the command line's settings
     QTimer m_saveTimer;
+    assist::Clock *m_clock = nullptr;
     std::unique_ptr<FrmKyBod> m_keyboard;
     std::unique_ptr<ScanGroups> m_scanGroups; // gone before the keyboard whose keys they hold
     std::unique_ptr<assist::Scanner> m_scanner;
+    std::unique_ptr<assist::Dwell> m_dwell;
     std::unique_ptr<assist::FrmSettei> m_settings; // after the keyboard: it belongs to it
 };
 

@@ -225,7 +225,8 @@ void Button::setScanMarked(bool marked)
     }
 }
 
-// Black under white (the frame) and under orange (the ring): one of the two tones stands out on any face.
+// Black under white (the frame) and under orange (the ring, on a faint track): one of the two tones stands out on any
+// face.
 void Button::drawAccessMarks(QPainter &painter) const
 {
     if (!m_scanMarked && m_dwellProgress <= 0)
@@ -246,6 +247,9 @@ void Button::drawAccessMarks(QPainter &painter) const
         const qreal radius = side / 2.0 - thick;
         const QRectF ring(QPointF(width() / 2.0 - radius, height() / 2.0 - radius), QSizeF(radius * 2, radius * 2));
         const int span = -int(std::lround(m_dwellProgress * 360 * 16)); // clockwise from twelve o'clock
+        // The whole ring faintly first, so that what is left to close shows too.
+        painter.setPen(QPen(QColor(0, 0, 0, 70), thick, Qt::SolidLine, Qt::FlatCap));
+        painter.drawEllipse(ring);
         painter.setPen(QPen(Qt::black, thick + 2, Qt::SolidLine, Qt::FlatCap));
         painter.drawArc(ring, 90 * 16, span);
         painter.setPen(QPen(QColor(255, 140, 0), thick, Qt::SolidLine, Qt::FlatCap));

@@ -37,6 +37,7 @@ Harness::Harness()
     ui::FaultHook::disarm();
     // Speech that never reaches the machine's speech service: what was said is read from the Speech object.
     m_app->speech().setBackend([] { return std::make_unique<SilentSpeech>(); });
+    m_app->setClock(clock);
     m_app->start();
     // The candidate bar follows the keyboard once it has painted; then the keyboard is the active window, as a user
     // finds it.
@@ -128,6 +129,16 @@ void Harness::moveOnto(QWidget *control, QPoint at)
     // does not take it passes it on to what lies behind.
     QWidget &window = *control->window();
     moveTo(window, control->mapTo(&window, at.isNull() ? control->rect().center() : at));
+}
+
+void Harness::dwellOn(QWidget *control)
+{
+    assist::AccessSettings dwell;
+    dwell.dwell = true;
+    m_app->accessOptions().set(dwell);
+    moveOnto(control);
+    clock.advance(int(dwell.dwellSeconds * 1000));
+    m_app->accessOptions().set({});
 }
 
 bool Harness::noticeVisible()

@@ -4,6 +4,7 @@
 
 #include "TableEngine.h"
 #include "TestDesktop.h"
+#include "assist/Clock.h"
 #include "keyboard/KeyboardApp.h"
 #include "ui/Controls.h"
 #include "ui/TextBox.h"
@@ -41,6 +42,8 @@ public:
     // The conversion engine is a table of a few words, made when the first conversion asks for it, in this mode.
     TableEngine::Mode engineMode = TableEngine::Working;
     TableEngine *engine = nullptr;
+    // The clock dwell runs on, turned by the test.
+    assist::ManualClock clock;
 
     // The window, created now if it was not yet.
     ui::Form &window(int which);
@@ -68,6 +71,8 @@ public:
     void moveTo(QWidget &window, QPoint at);
     // Onto a control: at its middle, or at `at` in its own coordinates.
     void moveOnto(QWidget *control, QPoint at = {});
+    // Activates a control by resting the pointer on it for the dwell time, with dwell on for that while.
+    void dwellOn(QWidget *control);
     // The text field's content.
     QString text() { return field()->text(); }
     QString selected() { return field()->selectedText(); }

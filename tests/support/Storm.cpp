@@ -236,6 +236,9 @@ Event Storm::draw(Random &random)
     } else {
         event.kind = Kind::RefuseClipboard;
     }
+    // Some clicks by resting the pointer instead, drawn from the event's seed so the rest of the storm stays as it was.
+    if (event.kind == Kind::Click && event.content % 8 == 0)
+        event.kind = Kind::Dwell;
     return event;
 }
 
@@ -251,6 +254,7 @@ Effect Storm::onConversion(const Event &event, QWidget *w) const
     const bool keyboard = event.window == Keyboard;
     switch (event.kind) {
     case Kind::Click:
+    case Kind::Dwell:
         return keyboard           ? Effect::AcceptsFirst
             : event.window == Bar ? candidateButton(w->findChild<QWidget *>(event.target))
                                   : Effect::Stays;
@@ -340,10 +344,10 @@ std::optional<QString> Storm::run(const Event &event)
         [](QChar c) { return (c >= u'\u3041' && c <= u'\u3096') || (c >= u'\u30A1' && c <= u'\u30FA'); });
     const bool henkan = keyToField && Keys[std::size_t(event.key)].key == Qt::Key_Henkan;
     // What a click on the bar lands on, by name or by place.
-    QWidget *onBar = event.window != Bar ? nullptr
-        : event.kind == Kind::Click      ? w->findChild<QWidget *>(event.target)
-        : event.kind == Kind::ClickAt    ? w->childAt(event.from)
-                                         : nullptr;
+    QWidget *onBar = event.window != Bar                         ? nullptr
+        : event.kind == Kind::Click || event.kind == Kind::Dwell ? w->findChild<QWidget *>(event.target)
+        : event.kind == Kind::ClickAt                            ? w->childAt(event.from)
+                                                                 : nullptr;
     const QString barTarget = onBar ? onBar->objectName() : QString();
     // What an entry shows before the click, which changes it.
     const auto *barButton = qobject_cast<const ui::Button *>(onBar);
@@ -379,6 +383,14 @@ std::optional<QString> Storm::run(const Event &event)
         m_model.click(clicked, before);
         QTest::mouseClick(clicked, Qt::LeftButton);
         break;
+    case Kind::Dwell: {
+        clicked = w->findChild<QWidget *>(event.target);
+        if (!clicked || !clicked->isVisible())
+            return skip();
+        m_model.click(clicked, before);
+        h.dwellOn(clicked);
+        break;
+    }
     case Kind::ClickAt: {
         QWidget *under = w->childAt(event.from);
         if (qobject_cast<ui::Button *>(under)) {

@@ -33,11 +33,12 @@ enum class Kind : quint8 {
     Paste,
     Close, // a window closed by its frame
     RefuseClipboard, // the platform will not take the next text put on the clipboard
+    Dwell, // a named control, activated by resting the pointer on it
     Count
 };
 inline const std::array<const char *, int(Kind::Count)> KindNames { "click", "click at", "click into the field",
     "drag in the field", "pointer move", "typed key", "key to the focus", "input-method commit", "preedit", "paste",
-    "frame close", "clipboard refusal" };
+    "frame close", "clipboard refusal", "dwell" };
 
 struct Event {
     Kind kind = Kind::Count;

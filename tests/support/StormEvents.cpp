@@ -195,6 +195,8 @@ QString describe(const Event &event)
         return u"close %1 by its frame"_s.arg(window);
     case Kind::RefuseClipboard:
         return u"the clipboard refuses the next text"_s;
+    case Kind::Dwell:
+        return u"dwell on %1/%2"_s.arg(window, event.target);
     case Kind::Count:
         break;
     }
