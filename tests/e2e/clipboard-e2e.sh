@@ -95,8 +95,8 @@ keyboard_window() {
     done
     return 1
 }
-start_program() { # start_program LOG
-    "$PROGRAM" >"$WORK/$1" 2>&1 &
+start_program() { # start_program LOG [OPTION...]
+    "$PROGRAM" "${@:2}" >"$WORK/$1" 2>&1 &
     PROGRAM_PID=$!
     PIDS+=("$PROGRAM_PID")
     wait_for 20 keyboard_window || return 1
@@ -171,6 +171,35 @@ elif copy_and_end alone; then
     else
         record FAIL "alone: a process of the program keeps it" "none runs"
     fi
+fi
+
+# Written, and copied, with switches alone: scanning step by step, Space moves the highlight and Enter picks.
+switches() { # switches KEY...: each pressed as a switch is, in its own time
+    local key
+    for key in "$@"; do
+        xdotool key "$key"
+        sleep 0.2
+    done
+}
+moves() { # moves N: N presses of the moving switch
+    local n
+    for ((n = 0; n < $1; n++)); do switches space; done
+}
+if ! start_program scanning.log --scan=step; then
+    record FAIL "switches: the keyboard window opens with --scan=step" "$(tail -3 "$WORK/scanning.log")"
+else
+    # あ: the あ column is the first group, あ its first key. い: the bar's entries for あ lead the scan now, so
+    # one move to the あ column, a pick, one move to い, a pick. Then コピー, the sixth key of the sixteenth group
+    # (the entries, ten columns, two of small kana, digits, symbols, then the face marks and commands).
+    switches Return Return space Return space Return
+    moves 15
+    switches Return
+    moves 5
+    switches Return
+    check "switches: あい written and copied with two switches" "clipboard: $(timeout 3 xclip -o -selection clipboard 2>&1)" \
+        wait_for 5 clipboard_is "あい"
+    kill "$PROGRAM_PID" 2>/dev/null
+    wait_for 10 program_ended
 fi
 
 if ! command -v xfsettingsd >/dev/null || ! command -v python3 >/dev/null || [ -z "${CLIPBOARD_E2E_BUS:-}" ]; then
