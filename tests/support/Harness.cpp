@@ -2,6 +2,7 @@
 // The test harness: the real program, offscreen, with a recording desktop.
 #include "Harness.h"
 
+#include "assist/Scanner.h"
 #include "convert/FrmKoho.h"
 #include "explain/Pages.h"
 #include "ui/Fonts.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QInputMethodEvent>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -139,6 +141,38 @@ void Harness::dwellOn(QWidget *control)
     moveOnto(control);
     clock.advance(int(dwell.dwellSeconds * 1000));
     m_app->accessOptions().set({});
+}
+
+bool Harness::switchTo(QWidget *control)
+{
+    assist::AccessSettings scanning;
+    scanning.scan = assist::ScanMode::StepByStep;
+    m_app->accessOptions().set(scanning);
+    const assist::Scanner &scanner = m_app->scanner();
+    const auto lit = [&scanner, control] {
+        const std::vector<ui::Button *> keys = scanner.highlighted();
+        return std::find(keys.begin(), keys.end(), control) != keys.end();
+    };
+    // Each switch goes where a key goes: to the keyboard's focus.
+    const auto press = [this](int key) { QTest::keyClick(keyboard().focusWidget(), Qt::Key(key)); };
+    constexpr int MostMoves = 64;
+    int moves = 0;
+    while (!lit() && moves++ < MostMoves)
+        press(scanning.moveKey);
+    bool found = lit();
+    if (found) {
+        press(scanning.pickKey);
+        while (scanner.highlighted().size() != 1 || !lit()) {
+            if (moves++ >= MostMoves)
+                break;
+            press(scanning.moveKey);
+        }
+        found = scanner.highlighted().size() == 1 && lit();
+        if (found)
+            press(scanning.pickKey);
+    }
+    m_app->accessOptions().set({});
+    return found;
 }
 
 bool Harness::noticeVisible()

@@ -42,7 +42,7 @@ public:
     // The conversion engine is a table of a few words, made when the first conversion asks for it, in this mode.
     TableEngine::Mode engineMode = TableEngine::Working;
     TableEngine *engine = nullptr;
-    // The clock dwell runs on, turned by the test.
+    // The clock dwell and scanning run on, turned by the test.
     assist::ManualClock clock;
 
     // The window, created now if it was not yet.
@@ -73,6 +73,10 @@ public:
     void moveOnto(QWidget *control, QPoint at = {});
     // Activates a control by resting the pointer on it for the dwell time, with dwell on for that while.
     void dwellOn(QWidget *control);
+    // Activates the control with two switches, step scanning on for the while: the moving switch until the highlight
+    // covers its group, a pick, the moving switch until it lights the control alone, a pick. False, with nothing
+    // picked, where the scan never comes to it.
+    bool switchTo(QWidget *control);
     // The text field's content.
     QString text() { return field()->text(); }
     QString selected() { return field()->selectedText(); }

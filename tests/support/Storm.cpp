@@ -5,7 +5,9 @@
 
 #include "Colours.h"
 #include "assist/FrmSettei.h"
+#include "assist/Scanner.h"
 #include "convert/Conversion.h"
+#include "keyboard/ScanGroups.h"
 #include "ui/Platform.h"
 
 #include <QApplication>
@@ -239,6 +241,9 @@ Event Storm::draw(Random &random)
     // Some clicks by resting the pointer instead, drawn from the event's seed so the rest of the storm stays as it was.
     if (event.kind == Kind::Click && event.content % 8 == 0)
         event.kind = Kind::Dwell;
+    // And some by scanning, which covers the keyboard and the bar.
+    if (event.kind == Kind::Click && event.content % 8 == 1 && (event.window == Keyboard || event.window == Bar))
+        event.kind = Kind::Switch;
     return event;
 }
 
@@ -255,6 +260,7 @@ Effect Storm::onConversion(const Event &event, QWidget *w) const
     switch (event.kind) {
     case Kind::Click:
     case Kind::Dwell:
+    case Kind::Switch:
         return keyboard           ? Effect::AcceptsFirst
             : event.window == Bar ? candidateButton(w->findChild<QWidget *>(event.target))
                                   : Effect::Stays;
@@ -344,10 +350,11 @@ std::optional<QString> Storm::run(const Event &event)
         [](QChar c) { return (c >= u'\u3041' && c <= u'\u3096') || (c >= u'\u30A1' && c <= u'\u30FA'); });
     const bool henkan = keyToField && Keys[std::size_t(event.key)].key == Qt::Key_Henkan;
     // What a click on the bar lands on, by name or by place.
-    QWidget *onBar = event.window != Bar                         ? nullptr
-        : event.kind == Kind::Click || event.kind == Kind::Dwell ? w->findChild<QWidget *>(event.target)
-        : event.kind == Kind::ClickAt                            ? w->childAt(event.from)
-                                                                 : nullptr;
+    QWidget *onBar = event.window != Bar ? nullptr
+        : event.kind == Kind::Click || event.kind == Kind::Dwell || event.kind == Kind::Switch
+        ? w->findChild<QWidget *>(event.target)
+        : event.kind == Kind::ClickAt ? w->childAt(event.from)
+                                      : nullptr;
     const QString barTarget = onBar ? onBar->objectName() : QString();
     // What an entry shows before the click, which changes it.
     const auto *barButton = qobject_cast<const ui::Button *>(onBar);
@@ -389,6 +396,19 @@ std::optional<QString> Storm::run(const Event &event)
             return skip();
         m_model.click(clicked, before);
         h.dwellOn(clicked);
+        break;
+    }
+    case Kind::Switch: {
+        clicked = w->findChild<QWidget *>(event.target);
+        const std::vector<assist::ScanGroup> groups = h.app().scanGroups()();
+        const bool scanned = std::any_of(groups.begin(), groups.end(), [clicked](const assist::ScanGroup &group) {
+            return std::find(group.keys.begin(), group.keys.end(), clicked) != group.keys.end();
+        });
+        if (!clicked || !clicked->isVisible() || !scanned)
+            return skip();
+        m_model.click(clicked, before);
+        if (!h.switchTo(clicked))
+            return u"switches: the scan never came to %1"_s.arg(event.target);
         break;
     }
     case Kind::ClickAt: {

@@ -34,11 +34,12 @@ enum class Kind : quint8 {
     Close, // a window closed by its frame
     RefuseClipboard, // the platform will not take the next text put on the clipboard
     Dwell, // a named control, activated by resting the pointer on it
+    Switch, // a named control of the keyboard or the bar, reached and activated with two scanning switches
     Count
 };
 inline const std::array<const char *, int(Kind::Count)> KindNames { "click", "click at", "click into the field",
     "drag in the field", "pointer move", "typed key", "key to the focus", "input-method commit", "preedit", "paste",
-    "frame close", "clipboard refusal", "dwell" };
+    "frame close", "clipboard refusal", "dwell", "switches" };
 
 struct Event {
     Kind kind = Kind::Count;

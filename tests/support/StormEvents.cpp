@@ -197,6 +197,8 @@ QString describe(const Event &event)
         return u"the clipboard refuses the next text"_s;
     case Kind::Dwell:
         return u"dwell on %1/%2"_s.arg(window, event.target);
+    case Kind::Switch:
+        return u"switches to %1/%2"_s.arg(window, event.target);
     case Kind::Count:
         break;
     }
