@@ -4,6 +4,7 @@
 // what the field, its selection, the selection mark and the bar show afterwards.
 #include "Harness.h"
 #include "KeyboardModel.h"
+#include "assist/Speech.h"
 #include "convert/Conversion.h"
 #include "convert/FrmKoho.h"
 #include "ui/Platform.h"
@@ -420,6 +421,21 @@ private Q_SLOTS:
         }
         const bool any = !entries.isEmpty() || conversion(h).active();
         QCOMPARE(child(bar(h), u"lblHint"_s)->isVisibleTo(&bar(h)), !any);
+    }
+
+    // Speech says an entry in kanji as the kana it stands for: the Japanese voice Debian has reads no kanji.
+    void entrySpokenAsItsReading()
+    {
+        Harness h;
+        run(h, u"kana:にほん"_s);
+        assist::AccessSettings settings;
+        settings.dwell = true;
+        settings.speech = true;
+        h.app().accessOptions().set(settings);
+        auto *entry = child<ui::Button>(bar(h), u"cmdKoho_0"_s);
+        QTRY_COMPARE(entry->text(), u"日本"_s); // the bar shows its entries after the key's own repaint
+        h.moveOnto(entry);
+        QCOMPARE(h.app().speech().lastSpoken(), u"にほん"_s);
     }
 
     // More entries than a page holds: ▶ and ◀ turn the pages and take nothing; every entry is as tall as a key,

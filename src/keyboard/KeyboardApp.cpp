@@ -80,6 +80,14 @@ void KeyboardApp::readAloud()
         m_speech.say(field->text());
 }
 
+// The bar's entries and candidates stand for the kana selected in the field: their reading, for a voice that reads
+// no kanji.
+void KeyboardApp::sayPointedAt(const QString &name)
+{
+    const auto *field = m_keyboard->findChild<ui::TextBox *>(QStringLiteral("Txt1"));
+    m_speech.say(name, field ? field->selectedText() : QString());
+}
+
 void KeyboardApp::start()
 {
     m_keyboard = std::make_unique<FrmKyBod>(m_desktop, m_explanation, m_engine);
@@ -92,7 +100,7 @@ void KeyboardApp::start()
         &m_keyboard->candidateBar(), &convert::FrmKoho::refreshed, m_scanner.get(), &assist::Scanner::groupsChanged);
     m_scanner->onHighlight = [this](const QString &name) {
         if (m_accessOptions.current().speech)
-            m_speech.say(name);
+            sayPointedAt(name);
     };
     convert::FrmKoho &bar = m_keyboard->candidateBar();
     QObject::connect(&bar, &convert::FrmKoho::settingsRequested, &bar, [this] { openSettings(); });
@@ -105,7 +113,7 @@ void KeyboardApp::start()
     for (int page = 1; page <= 3; ++page)
         m_dwell->watch(m_explanation.pageIfCreated(page));
     m_dwell->watch(m_explanation.noticeIfCreated());
-    m_dwell->onHover = [this](const QString &name) { m_speech.say(name); };
+    m_dwell->onHover = [this](const QString &name) { sayPointedAt(name); };
     m_explanation.setOnCreated([this](QWidget *window) {
         if (m_dwell)
             m_dwell->watch(window);

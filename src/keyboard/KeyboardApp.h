@@ -68,6 +68,8 @@ public:
     assist::Dwell *dwell() { return m_dwell.get(); }
 
 private:
+    void sayPointedAt(const QString &name);
+
     ui::Desktop &m_desktop;
     convert::Conversion::EngineFactory m_engine;
     explain::Explanation m_explanation;
