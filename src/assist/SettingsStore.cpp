@@ -85,13 +85,7 @@ std::optional<int> readKey(QByteArrayView value)
 
 QString defaultSettingsFolder()
 {
-    // As the base-directory rules say, a relative XDG_CONFIG_HOME is invalid and ignored, like an unset one.
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (QDir::isRelativePath(config))
-        config = QDir::homePath() + u"/.config"_s;
-    if (QDir::homePath().isEmpty() || QDir::isRelativePath(config))
-        return {};
-    return QDir::cleanPath(config) + u"/gojuon-keyboard"_s;
+    return ui::xdgProgramFolder("XDG_CONFIG_HOME", u".config"_s, u"gojuon-keyboard"_s);
 }
 
 SettingsStore::SettingsStore(QString folder)

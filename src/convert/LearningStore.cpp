@@ -210,13 +210,7 @@ QString probeWrite(int folder)
 
 QString defaultLearningStore()
 {
-    // As the base-directory rules say, a relative XDG_DATA_HOME is invalid and ignored, like an unset one.
-    QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    if (QDir::isRelativePath(data))
-        data = QDir::homePath() + u"/.local/share"_s;
-    if (QDir::homePath().isEmpty() || QDir::isRelativePath(data))
-        return {};
-    return QDir::cleanPath(data) + u"/gojuon-keyboard"_s;
+    return ui::xdgProgramFolder("XDG_DATA_HOME", u".local/share"_s, u"gojuon-keyboard"_s);
 }
 
 QString prepareLearningStore(const QString &store, QString *warning)

@@ -4,6 +4,7 @@
 #include "PrivateFiles.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -19,6 +20,16 @@ Descriptor::~Descriptor()
 {
     if (m_fd >= 0)
         ::close(m_fd);
+}
+
+QString xdgProgramFolder(const char *variable, const QString &fallback, const QString &name)
+{
+    QString base = qEnvironmentVariable(variable);
+    if (QDir::isRelativePath(base))
+        base = QDir::homePath() + u'/' + fallback;
+    if (QDir::homePath().isEmpty() || QDir::isRelativePath(base))
+        return {};
+    return QDir::cleanPath(base) + u'/' + name;
 }
 
 QString errorText(int error)

@@ -25,6 +25,10 @@ private:
     int m_fd;
 };
 
+// The program's folder under an XDG base folder: `$variable/name`, or `~/fallback/name` where the variable is unset or
+// relative (the base-directory rules call a relative one invalid). Empty without a home.
+QString xdgProgramFolder(const char *variable, const QString &fallback, const QString &name);
+
 // The message for an error number, taken right after the failed call: Qt's file classes would overwrite errno.
 QString errorText(int error);
 
