@@ -88,12 +88,19 @@ void KeyboardApp::sayPointedAt(const QString &name)
     m_speech.say(name, field ? field->selectedText() : QString());
 }
 
+// Made when scanning first runs: with it off, the keyboard's start does without.
+ScanGroups &KeyboardApp::scanGroups()
+{
+    if (!m_scanGroups)
+        m_scanGroups = std::make_unique<ScanGroups>(*m_keyboard);
+    return *m_scanGroups;
+}
+
 void KeyboardApp::start()
 {
     m_keyboard = std::make_unique<FrmKyBod>(m_desktop, m_explanation, m_engine);
-    m_scanGroups = std::make_unique<ScanGroups>(*m_keyboard);
-    m_scanner = std::make_unique<assist::Scanner>(m_accessOptions, m_clock ? *m_clock : assist::steadyClock(),
-        [groups = m_scanGroups.get()] { return (*groups)(); });
+    m_scanner = std::make_unique<assist::Scanner>(
+        m_accessOptions, m_clock ? *m_clock : assist::steadyClock(), [this] { return scanGroups()(); });
     m_scanner->watch(m_keyboard.get());
     m_scanner->watch(&m_keyboard->candidateBar());
     QObject::connect(

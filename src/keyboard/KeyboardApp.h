@@ -51,7 +51,7 @@ public:
     assist::AccessOptions &accessOptions() { return m_accessOptions; }
     // Switch scanning over the keyboard and its bar, idle while it is off.
     assist::Scanner &scanner() { return *m_scanner; }
-    ScanGroups &scanGroups() { return *m_scanGroups; }
+    ScanGroups &scanGroups();
     // Puts the settings kept in `store` in force, through `overriding` (the command line's, for this start only), and
     // keeps in the store what the settings window changes from now on. Without it nothing is read or kept.
     void keepSettings(std::unique_ptr<assist::SettingsStore> store,
