@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The scanning order of the keyboard's keys. The chart runs right to left, each column top to bottom, with the
 // voiced keys laid out beside its kana after them (か .. こ, が .. ご); the small kana come after the chart, those a
-// writer needs most (っ ゃ ゅ ょ) first, so that the rare small vowels cost the steps.
+// writer needs most (っ ゃ ゅ ょ, with the long-vowel mark ー) first, so that the rare small vowels cost the steps.
 #include "ScanGroups.h"
 
 #include "FrmKyBod.h"
@@ -36,10 +36,12 @@ const GroupDef Groups[] = {
     { {}, { { u"cmdMoji", 35, 37 } } }, // や
     { {}, { { u"cmdMoji", 38, 42 } } }, // ら
     { {}, { { u"cmdMoji", 43, 47 } } }, // わ
-    { u"\u5C0F\u3055\u3044\u3063\u3083\u3085\u3087", { { u"cmdMojiS", 5, 8 } } }, // 小さいっゃゅょ
+    // 長音と小さいっゃゅょ: ー is typed about as often as っ and ょ
+    { u"\u9577\u97F3\u3068\u5C0F\u3055\u3044\u3063\u3083\u3085\u3087",
+        { { u"cmdKigo", 8, 8 }, { u"cmdMojiS", 5, 8 } } },
     { u"\u5C0F\u3055\u3044\u3041\u3043\u3045\u3047\u3049", { { u"cmdMojiS", 0, 4 } } }, // 小さいぁぃぅぇぉ
     { u"\u6570\u5B57", { { u"cmdKazu", 1, 9 }, { u"cmdKazu", 0, 0 } } }, // 数字: １ to ９, then ０
-    { u"\u8A18\u53F7", { { u"cmdKigo", 0, 15 } } }, // 記号
+    { u"\u8A18\u53F7", { { u"cmdKigo", 0, 7 }, { u"cmdKigo", 9, 15 } } }, // 記号 (ー is with the small kana)
     { u"\u9854\u6587\u5B57\u3068\u30B3\u30DE\u30F3\u30C9", // 顔文字とコマンド
         { { u"cmdBun", -1, -1 }, { u"cmdEmoji1", -1, -1 }, { u"cmdEmoji2", -1, -1 }, { u"cmdEmoji3", -1, -1 },
             { u"cmdSpce", -1, -1 }, { u"cmdCopy", -1, -1 }, { u"cmdClr", -1, -1 }, { u"cmdClrall", -1, -1 },
