@@ -75,9 +75,9 @@ QAction *menuEntry(Harness &h)
 
 // One word per step: kana:TEXT clicks the keys that type it; key:NAME clicks that key or command; a key's name
 // (変換 Space Down Up Left Right S-Left S-Right PgDn PgUp F6 F7 Enter Esc BS 1..9) goes to the focus; on the bar,
-// bar:変換 ◀ ▶ 短く 長く 確定 取消 click its buttons, rowN its Nth candidate or entry, segN a segment, entry:TEXT
-// the entry of that text; menu takes 「変換」 from the field's menu; field clicks into the field; type:X types X on
-// the physical keyboard, im:X commits X as an input method; page1 makes page 1 the active window; press:NAME
+// bar:変換 ◀ ▶ 短く 長く 確定 取消 読み上げ click its buttons, rowN its Nth candidate or entry, segN a segment,
+// entry:TEXT the entry of that text; menu takes 「変換」 from the field's menu; field clicks into the field; type:X
+// types X on the physical keyboard, im:X commits X as an input method; page1 makes page 1 the active window; press:NAME
 // clicks a key without the pointer, a11y:NAME by its accessible press action, dwell:NAME by resting the pointer on it.
 void run(Harness &h, const QString &script)
 {
@@ -101,7 +101,7 @@ void run(Harness &h, const QString &script)
     };
     static const QHash<QString, QString> buttons { { u"bar:変換"_s, u"cmdHenkan"_s }, { u"◀"_s, u"cmdMae"_s },
         { u"▶"_s, u"cmdTsugi"_s }, { u"短く"_s, u"cmdMijikaku"_s }, { u"長く"_s, u"cmdNagaku"_s },
-        { u"確定"_s, u"cmdKakutei"_s }, { u"取消"_s, u"cmdTorikeshi"_s } };
+        { u"確定"_s, u"cmdKakutei"_s }, { u"取消"_s, u"cmdTorikeshi"_s }, { u"読み上げ"_s, u"cmdYomiage"_s } };
     for (const QString &step : script.split(u' ', Qt::SkipEmptyParts)) {
         if (step.startsWith(u"kana:"))
             clickKeysFor(h, step.mid(5));
@@ -436,6 +436,11 @@ private Q_SLOTS:
         QTRY_COMPARE(entry->text(), u"日本"_s); // the bar shows its entries after the key's own repaint
         h.moveOnto(entry);
         QCOMPARE(h.app().speech().lastSpoken(), u"にほん"_s);
+        // 読み上げ reads what was converted, by the bar or by a full conversion, as the kana it was written from;
+        // kana typed since are read as they stand.
+        run(h, u"entry:日本 kana:と 変換 Enter kana:きょうは 変換 Enter kana:の 読み上げ"_s);
+        QCOMPARE(h.text(), u"日本と今日はの"_s);
+        QCOMPARE(h.app().speech().lastSpoken(), u"にほんときょうはの"_s);
     }
 
     // More entries than a page holds: ▶ and ◀ turn the pages and take nothing; every entry is as tall as a key,

@@ -156,10 +156,12 @@ void Conversion::takeSuggestion(const Suggestion &suggestion)
     QInputMethodEvent commit;
     commit.setCommitString(suggestion.text, m_field.selectionStart() - m_field.cursorPosition(), int(reading.size()));
     send(commit);
-    if (suggestion.kind == Suggestion::Kind::Prediction)
+    if (suggestion.kind == Suggestion::Kind::Prediction) {
         engine().learnPrediction(reading, suggestion.text);
-    else
+    } else {
         engine().learn(suggestion.readings, suggestion.chosen);
+        m_readings.remember(suggestion.readings, suggestion.chosen);
+    }
     m_suggestedFor.clear(); // what the engine predicts has changed with what it learnt
     m_suggestedRoom = -1;
     Q_EMIT changed();
@@ -278,6 +280,8 @@ void Conversion::accept()
     if (!active())
         return;
     const QString text = m_session->accept();
+    const Session::Written written = m_session->written();
+    m_readings.remember(written.readings, written.chosen);
     end();
     // The preedit goes and the result arrives as an input method's commit: each character announced as it comes,
     // the field's length limit cutting what does not fit.

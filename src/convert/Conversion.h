@@ -6,6 +6,7 @@
 #pragma once
 
 #include "convert/Engine.h"
+#include "convert/Readings.h"
 #include "convert/Session.h"
 #include "convert/Suggestions.h"
 
@@ -76,6 +77,8 @@ public:
     // A control of the keyboard is being pressed, by the pointer, a key, a screen reader or a switch: what the
     // conversion shows is taken first.
     void takeBeforePress();
+    // `text` with what conversions wrote in it as the kana it was written from (for a voice that reads no kanji).
+    QString readingOf(const QString &text) const { return m_readings.of(text); }
 
 Q_SIGNALS:
     // A conversion started, changed or ended; the selection's suggestions may have changed.
@@ -122,6 +125,7 @@ private:
     QList<Suggestion> m_suggestions;
     QString m_suggestedFor;
     qsizetype m_suggestedRoom = -1;
+    Readings m_readings; // what accepted conversions wrote, and from which kana
     // Where the reading stood in the field, to give it back there.
     int m_readingStart = 0;
     bool m_showing = false; // an event of the conversion's own is on its way to the field

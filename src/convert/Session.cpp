@@ -295,14 +295,19 @@ QString Session::accept()
     m_finished = true;
     if (m_segments.isEmpty())
         return text;
-    QStringList readings;
-    QStringList chosen;
-    for (qsizetype i = 0; i < m_segments.size(); ++i) {
-        readings.append(m_segments.at(i).reading);
-        chosen.append(chosenText(i));
-    }
-    m_engine.learn(readings, chosen);
+    const Written choices = written();
+    m_engine.learn(choices.readings, choices.chosen);
     return text;
+}
+
+Session::Written Session::written() const
+{
+    Written choices;
+    for (qsizetype i = 0; i < m_segments.size(); ++i) {
+        choices.readings.append(m_segments.at(i).reading);
+        choices.chosen.append(chosenText(i));
+    }
+    return choices;
 }
 
 QString Session::cancel()

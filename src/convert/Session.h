@@ -42,6 +42,11 @@ public:
     bool scrollPage(int delta);
     // What the field shows while converting: each segment's chosen candidate.
     QString composed() const;
+    // Each segment's reading, and what is chosen for it.
+    struct Written {
+        QStringList readings, chosen;
+    };
+    Written written() const;
     // True once accepted or cancelled; the session then changes no more.
     bool finished() const { return m_finished; }
 

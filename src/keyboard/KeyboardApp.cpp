@@ -76,8 +76,9 @@ void KeyboardApp::openSettings()
 
 void KeyboardApp::readAloud()
 {
+    // What was converted is read as the kana it was written from, where the voice reads no kanji.
     if (const auto *field = m_keyboard->findChild<ui::TextBox *>(QStringLiteral("Txt1")))
-        m_speech.say(field->text());
+        m_speech.say(field->text(), m_keyboard->conversion().readingOf(field->text()));
 }
 
 // The bar's entries and candidates stand for the kana selected in the field: their reading, for a voice that reads
