@@ -176,10 +176,60 @@ AccessSettings SettingsStore::changed(AccessSettings kept, const AccessSettings 
 
 void SettingsStore::warn(const QString &message)
 {
-    if (m_told.contains(message))
-        return;
-    m_told.insert(message);
+    {
+        const std::lock_guard told(m_toldLock);
+        if (m_told.contains(message))
+            return;
+        m_told.insert(message);
+    }
     qCWarning(ui::lcProgram).noquote() << message;
+}
+
+SettingsStore::~SettingsStore()
+{
+    if (!m_writer.joinable())
+        return;
+    {
+        const std::lock_guard lock(m_lock);
+        m_ending = true;
+    }
+    m_wake.notify_all();
+    m_writer.join();
+}
+
+void SettingsStore::saveInBackground(const AccessSettings &settings)
+{
+    {
+        const std::lock_guard lock(m_lock);
+        m_pending = settings;
+    }
+    if (!m_writer.joinable())
+        m_writer = std::thread([this] { writeWhatIsPending(); });
+    m_wake.notify_all();
+}
+
+void SettingsStore::waitForSaves()
+{
+    std::unique_lock lock(m_lock);
+    m_wake.wait(lock, [this] { return !m_pending && !m_writing; });
+}
+
+// The writer thread: what is pending is written before it ends.
+void SettingsStore::writeWhatIsPending()
+{
+    std::unique_lock lock(m_lock);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_pending || m_ending; });
+        if (!m_pending)
+            return;
+        const AccessSettings settings = *std::exchange(m_pending, std::nullopt);
+        m_writing = true;
+        lock.unlock();
+        save(settings);
+        lock.lock();
+        m_writing = false;
+        m_wake.notify_all();
+    }
 }
 
 AccessSettings SettingsStore::load()

@@ -7,6 +7,10 @@
 
 #include <QSet>
 #include <QString>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace assist {
 
@@ -18,6 +22,8 @@ public:
     static constexpr char FileName[] = "access.conf";
 
     explicit SettingsStore(QString folder = defaultSettingsFolder());
+    // Waits for what was given to saveInBackground to be written.
+    ~SettingsStore();
 
     const QString &folder() const { return m_folder; }
     // The saved settings: the defaults where there are none, and for every line that cannot be used. A file that is
@@ -25,6 +31,11 @@ public:
     AccessSettings load();
     // Puts `settings` in place of the file at once (written beside it and renamed over it); false when it cannot.
     bool save(const AccessSettings &settings);
+    // Saves on a thread of its own, so that a slow or stalled disk never holds the keyboard; of a run of calls made
+    // while a write is under way, only the latest is written next.
+    void saveInBackground(const AccessSettings &settings);
+    // Returns once everything given to saveInBackground is written (or refused).
+    void waitForSaves();
 
     // The words of the file for these settings, and the settings read back from such words; `problems` gets what
     // could not be used.
@@ -37,9 +48,18 @@ public:
 private:
     // Tells the user once of each trouble, on the program's channel.
     void warn(const QString &message);
+    void writeWhatIsPending();
 
     QString m_folder;
+    std::mutex m_toldLock;
     QSet<QString> m_told;
+
+    std::mutex m_lock; // guards what the writer thread shares with the rest
+    std::condition_variable m_wake;
+    std::optional<AccessSettings> m_pending;
+    bool m_writing = false;
+    bool m_ending = false;
+    std::thread m_writer; // started by the first saveInBackground
 };
 
 } // namespace assist

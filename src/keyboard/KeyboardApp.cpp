@@ -51,7 +51,7 @@ void KeyboardApp::flushSettings()
         return;
     m_saveTimer.stop();
     if (m_store)
-        m_store->save(m_kept);
+        m_store->saveInBackground(m_kept);
 }
 
 assist::FrmSettei &KeyboardApp::settingsWindow()

@@ -56,7 +56,8 @@ public:
     // keeps in the store what the settings window changes from now on. Without it nothing is read or kept.
     void keepSettings(std::unique_ptr<assist::SettingsStore> store,
         const std::function<assist::AccessSettings(assist::AccessSettings)> &overriding = {});
-    // Writes a change not yet kept at once, rather than after the short wait that gathers a run of changes.
+    // Starts writing a change not yet kept at once, rather than after the short wait that gathers a run of changes;
+    // the store finishes it before it goes.
     void flushSettings();
     // Speaks what dwell and scanning point at, and the text for 読み上げ.
     assist::Speech &speech() { return m_speech; }
