@@ -193,6 +193,42 @@ private Q_SLOTS:
         QVERIFY(!saved.speech);
     }
 
+    // Where the window opens: beside the keyboard where there is room, else over the keys clear of the field, else
+    // wholly on a small screen (2x on 2400x1600 leaves 1200x800), never partly off it.
+    void windowPlace_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("keyboard");
+        QTest::addColumn<QRect>("field");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QPoint>("place");
+        const QRect keys(300, 100, 600, 420), field(330, 140, 520, 45);
+        QTest::newRow("right of the keyboard")
+            << QRect(0, 0, 1920, 1080) << keys << field << QSize(510, 470) << QPoint(908, 100);
+        QTest::newRow("left of it") << QRect(0, 0, 1920, 1080) << keys.translated(1300, 0) << field.translated(1300, 0)
+                                    << QSize(510, 470) << QPoint(1082, 100);
+        QTest::newRow("under it") << QRect(0, 0, 1000, 1080) << keys << field << QSize(510, 470) << QPoint(300, 528);
+        QTest::newRow("over the keys, under the field")
+            << QRect(0, 0, 1200, 800) << keys << field << QSize(510, 470) << QPoint(690, 193);
+        QTest::newRow("over the keys, above the field")
+            << QRect(0, 0, 1200, 800) << keys.translated(0, 480) << field.translated(0, 480) << QSize(510, 470)
+            << QPoint(690, 142);
+        QTest::newRow("no room clear of the field") << QRect(0, 0, 1200, 800) << QRect(154, 295, 748, 419)
+                                                    << QRect(164, 328, 730, 54) << QSize(504, 450) << QPoint(696, 350);
+        QTest::newRow("screen smaller than the window")
+            << QRect(0, 0, 400, 300) << keys << field << QSize(510, 470) << QPoint(0, 0);
+    }
+
+    void windowPlace()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(QRect, keyboard);
+        QFETCH(QRect, field);
+        QFETCH(QSize, size);
+        QFETCH(QPoint, place);
+        QCOMPARE(assist::FrmSettei::PlaceFor(screen, keyboard, field, size), place);
+    }
+
     void windowActsAtOnce()
     {
         assist::AccessOptions options;

@@ -214,27 +214,32 @@ void FrmSettei::Place()
     const QScreen *screen = keyboard->screen();
     if (!screen)
         return;
-    const QRect available = screen->availableGeometry();
-    const QRect keys = keyboard->frameGeometry();
     const QRect field(m_field->mapToGlobal(QPoint(0, 0)), m_field->size());
     // Before it first shows, the window manager's frame is not known yet: room is kept for a title bar.
     const QSize size = frameGeometry() != geometry() ? frameGeometry().size() : this->size() + QSize(8, 40);
+    move(PlaceFor(screen->availableGeometry(), keyboard->frameGeometry(), field, size));
+}
+
+QPoint FrmSettei::PlaceFor(const QRect &available, const QRect &keys, const QRect &field, const QSize &size)
+{
     const int margin = 8;
+    const int right = available.right() + 1 - size.width();
     const QList<QPoint> places = {
         QPoint(keys.right() + 1 + margin, keys.top()),
         QPoint(keys.left() - margin - size.width(), keys.top()),
         QPoint(keys.left(), keys.bottom() + 1 + margin),
+        // Over the keys, under the field or above it.
+        QPoint(right, field.bottom() + 1 + margin),
+        QPoint(right, field.top() - margin - size.height()),
     };
     for (const QPoint &place : places) {
         const QRect rect(place, size);
-        if (available.contains(rect) && !rect.intersects(field)) {
-            move(place);
-            return;
-        }
+        if (available.contains(rect) && !rect.intersects(field))
+            return place;
     }
-    QPoint place(available.right() + 1 - size.width(), available.bottom() + 1 - size.height());
-    place.setY(std::max(place.y(), field.bottom() + 1));
-    move(place);
+    // A small screen: wholly on it, over as little of the field as can be, so that every control can be reached.
+    const int top = std::max(available.top(), std::min(field.bottom() + 1, available.bottom() + 1 - size.height()));
+    return { std::max(available.left(), right), top };
 }
 
 } // namespace assist

@@ -31,6 +31,9 @@ public:
 
     // Shown beside the keyboard with the settings in force.
     void Open();
+    // Where a window of `size` (its frame) goes on the screen's `available` area, given the keyboard's frame and its
+    // text field: beside or under the keyboard, else clear of the field, else wholly on the screen.
+    static QPoint PlaceFor(const QRect &available, const QRect &keyboard, const QRect &field, const QSize &size);
     // Whether a switch key is being waited for.
     bool capturing() const { return m_capturing != nullptr; }
 
