@@ -19,7 +19,7 @@ if [ $# -ne 2 ]; then
     exit 2
 fi
 missing=()
-for tool in Xvfb xdotool xwininfo xclip pgrep awk; do
+for tool in Xvfb xdotool xwininfo xclip pgrep awk import; do
     command -v "$tool" >/dev/null || missing+=("$tool")
 done
 if ((${#missing[@]})); then
@@ -198,6 +198,39 @@ else
     switches Return
     check "switches: あい written and copied with two switches" "clipboard: $(timeout 3 xclip -o -selection clipboard 2>&1)" \
         wait_for 5 clipboard_is "あい"
+    kill "$PROGRAM_PID" 2>/dev/null
+    wait_for 10 program_ended
+fi
+
+# With one switch: the highlight steps by itself, and Space is pressed when the user sees it where wanted, here when
+# the frame's white shows on the key's right edge in a picture of the screen.
+lit() { # lit NAME:INDEX...: the scan frame is on each of these keys
+    local control name index x y width height
+    for control in "$@"; do
+        name=${control%%:*} index=-
+        [ "$name" != "$control" ] && index=${control#*:}
+        read -r _ _ x y width height < <(grep "^$name $index " "$WORK/places") || return 1
+        import -window root -crop "1x1+$((WIN_X + x + width - 2))+$((WIN_Y + y + height / 2))" txt:- 2>/dev/null |
+            grep -q '#FFFFFF' || return 1
+    done
+}
+press_when() { # press_when SECONDS KEY... [-- KEY...]: Space once the first keys are lit and the others not
+    local seconds=$1 on=() off=()
+    shift
+    while [ $# -gt 0 ] && [ "$1" != -- ]; do on+=("$1") && shift; done
+    [ $# -gt 0 ] && shift && off=("$@")
+    wait_for "$seconds" eval 'lit "${on[@]}" && { [ ${#off[@]} = 0 ] || ! lit "${off[0]}"; }' && xdotool key space
+}
+if ! start_program autoscan.log --scan=auto --scan-interval=1; then
+    record FAIL "one switch: the keyboard window opens with --scan=auto" "$(tail -3 "$WORK/autoscan.log")"
+else
+    xdotool mousemove 0 0 # off the keys, whose faces turn white under the pointer
+    # The あ column (all its keys framed), then あ alone; again for い; then the commands, and コピー alone.
+    press_when 40 cmdMoji:0 cmdMoji:1 && press_when 5 cmdMoji:0 -- cmdMoji:1 \
+        && press_when 40 cmdMoji:0 cmdMoji:1 && press_when 10 cmdMoji:1 -- cmdMoji:0 \
+        && press_when 40 cmdCopy cmdEND && press_when 15 cmdCopy -- cmdEND
+    check "one switch: あい written and copied with a single switch, the highlight moving by itself" \
+        "clipboard: $(timeout 3 xclip -o -selection clipboard 2>&1)" wait_for 5 clipboard_is "あい"
     kill "$PROGRAM_PID" 2>/dev/null
     wait_for 10 program_ended
 fi
