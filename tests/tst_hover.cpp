@@ -213,6 +213,7 @@ private Q_SLOTS:
         QTest::newRow("the shortest") << u"secs:0.3 on:cmdMoji_0 wait:300"_s << u"cmdMoji_0"_s << 0;
         QTest::newRow("off: nothing") << u"off on:cmdMoji_0 wait:3000"_s << u""_s << 0;
         QTest::newRow("off mid-dwell clears the ring") << u"on:cmdMoji_0 wait:500 off wait:3000"_s << u""_s << 0;
+        QTest::newRow("on as the keyboard starts") << u"started-on on:cmdMoji_0 wait:1000"_s << u"cmdMoji_0"_s << 0;
         // clang-format on
     }
 
@@ -221,8 +222,10 @@ private Q_SLOTS:
         QFETCH(QString, script);
         QFETCH(QString, clicked);
         QFETCH(int, ring);
-        Harness h;
-        QCOMPARE(dwellOn(h, script), clicked);
+        assist::AccessSettings atStart;
+        atStart.dwell = script.startsWith(u"started-on ");
+        Harness h(atStart);
+        QCOMPARE(dwellOn(h, script.remove(u"started-on "_s)), clicked);
         QCOMPARE(widestRing(h), ring);
     }
 

@@ -19,6 +19,8 @@ Dwell::Dwell(Clock &clock, AccessOptions &options, QObject *parent)
     , m_options(options)
 {
     connect(&m_options, &AccessOptions::changed, this, &Dwell::apply);
+    // Settings kept from the last run, or given on the command line, are in force before the keyboard starts.
+    apply();
 }
 
 Dwell::~Dwell()

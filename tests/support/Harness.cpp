@@ -26,7 +26,7 @@ public:
 
 } // namespace
 
-Harness::Harness()
+Harness::Harness(const assist::AccessSettings &atStart)
     : m_app(std::make_unique<keyboard::KeyboardApp>(desktop, [this] {
         auto table = std::make_unique<TableEngine>();
         table->mode = engineMode;
@@ -40,6 +40,7 @@ Harness::Harness()
     // Speech that never reaches the machine's speech service: what was said is read from the Speech object.
     m_app->speech().setBackend([] { return std::make_unique<SilentSpeech>(); });
     m_app->setClock(clock);
+    m_app->accessOptions().set(atStart);
     m_app->start();
     // The candidate bar follows the keyboard once it has painted; then the keyboard is the active window, as a user
     // finds it.

@@ -31,7 +31,8 @@ template<typename T = QWidget> T *child(QWidget &window, const QString &name)
 
 class Harness {
 public:
-    Harness();
+    // `atStart`: the settings in force as the keyboard starts, as kept from the last run or given on the command line.
+    explicit Harness(const assist::AccessSettings &atStart = {});
     ~Harness();
 
     keyboard::KeyboardApp &app() { return *m_app; }
