@@ -23,7 +23,11 @@ KeyboardApp::KeyboardApp(ui::Desktop &desktop, convert::Conversion::EngineFactor
     // A run of changes (a time stepped up several times) is written once.
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(400);
-    QObject::connect(&m_saveTimer, &QTimer::timeout, [this] { flushSettings(); });
+    // Not through flushSettings(): a single-shot timer is no longer active as it times out.
+    QObject::connect(&m_saveTimer, &QTimer::timeout, [this] {
+        if (m_store)
+            m_store->saveInBackground(m_kept);
+    });
     // The speech service is reached in the background as soon as speech is on, so that the first key is spoken.
     QObject::connect(&m_accessOptions, &assist::AccessOptions::changed, &m_speech, [this] {
         if (m_accessOptions.current().speech)
