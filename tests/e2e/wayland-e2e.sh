@@ -29,17 +29,22 @@ readonly BAR_COLOUR='#80FF80' NOTICE_COLOUR='#FFC0C0' RING_COLOUR='#E01818'
 readonly NOTICE_OFFSET="257 -62" NOTICE_WIDTH=231 NOTICE_HEIGHT=150
 
 # Where each control of the keyboard lies in its window, from the program's own layout.
-declare -A PLACE
+declare -A PLACE RECT
 while read -r name index x y width height; do
     PLACE["$name:$index"]="$((x + width / 2)) $((y + height / 2))"
+    RECT["$name:$index"]="$x $y $width $height"
 done < <("$KEY_PLACES" FrmKyBod 2>/dev/null)
 # The bar's entries are laid out as it runs: the first starts just after its 変換 button, in 変換's row.
 read -r _ _ x y width height < <("$KEY_PLACES" FrmKoho 2>/dev/null | grep '^cmdHenkan ')
 FIRST_ENTRY="$((x + width + 14)) $((y + height / 2))"
 read -r _ _ x y width height < <("$KEY_PLACES" FrmBun3d 2>/dev/null | grep '^CmdBun4E ')
 NOTICE_CLOSE="$((x + width / 2)) $((y + height / 2))"
+read -r _ _ x y width height < <("$KEY_PLACES" FrmBun3a 2>/dev/null | grep '^CmdBun1E ')
+PAGE1_CLOSE="$((x + width / 2)) $((y + height / 2))"
+read -r _ _ x y width height < <("$KEY_PLACES" FrmKoho 2>/dev/null | grep '^cmdSettei ')
+SETTEI="$((x + width / 2)) $((y + height / 2))"
 if [ -z "${PLACE[cmdMoji:0]:-}" ] || [ -z "${PLACE[cmdCopy:-]:-}" ] || [ "$NOTICE_CLOSE" = "0 0" ] ||
-    [ "$FIRST_ENTRY" = "14 0" ]; then
+    [ "$FIRST_ENTRY" = "14 0" ] || [ "$PAGE1_CLOSE" = "0 0" ] || [ "$SETTEI" = "0 0" ]; then
     record FAIL "the keys' places come from $KEY_PLACES"
     wl_finish
 fi
@@ -182,5 +187,94 @@ else
     record FAIL "a 16th character shows the notice at its place against the keyboard" \
         "the notice's colour: $(notice_colour); $(tail -2 "$WL_WORK/program.log")"
 fi
+
+# Dwell, scanning and the settings window, each on a new start of the program with its options.
+readonly SETTEI_TITLE=設定 SETTINGS_FILE=$WL_WORK/home/.config/gojuon-keyboard/access.conf
+readonly I=い KI=き
+restart() { # restart [OPTION...]: page 1 closed with a click, and the pointer left on the bare output
+    local px py
+    kill "$PROGRAM_PID" && wait "$PROGRAM_PID"
+    wl_background "$WL_WORK/program.log" QT_QPA_PLATFORM=wayland "$PROGRAM" "$@"
+    PROGRAM_PID=$WL_LAST
+    if ! { wait_for 20 wl_has_window "$KEYBOARD" && wait_for 5 wl_has_window "$PAGE1"; }; then
+        record FAIL "the keyboard starts again with $*" "$(tail -2 "$WL_WORK/program.log")"
+        return 1
+    fi
+    # A click before the page has painted is lost.
+    for _ in 1 2 3 4; do
+        sleep 0.5
+        read -r px py _ < <(wl_window "$PAGE1") && read -r x y <<<"$PAGE1_CLOSE" && wl_click $((px + x)) $((py + y))
+        wait_for 1 eval "! wl_has_window $PAGE1" && break
+    done
+    wl_msg -q seat - cursor set 5 5
+    wait_for 3 wl_is_focused "$KEYBOARD"
+}
+# The pointer resting on a control, shaking a few pixels as a hand does, for SECONDS.
+rest_on() { # rest_on NAME:INDEX SECONDS
+    local wx wy x y d
+    read -r wx wy _ < <(wl_window "$KEYBOARD") && read -r x y <<<"${PLACE[$1]}" || return 1
+    for d in 0 3 6 3; do wl_msg -q seat - cursor set $((wx + x + d)) $((wy + y)) && sleep 0.05; done
+    sleep "$2"
+}
+# The field's text copied by its own keys, for runs where a click on コピー would be a switch press.
+field_keys_copy() { wl_type -M ctrl a -m ctrl && wl_type -M ctrl c -m ctrl; }
+field_is() { field_keys_copy && wait_for 3 clipboard_is "$1"; }
+# The scan's thick frame on a key: black just inside its left edge, where a key has its grey face otherwise.
+framed() { # framed NAME:INDEX
+    local wx wy x y w h probe=$WL_WORK/shots/frame.png
+    read -r wx wy _ < <(wl_window "$KEYBOARD") && read -r x y w h <<<"${RECT[$1]}" || return 1
+    wl_as_user grim -g "$((wx + x + 4)),$((wy + y + h / 2)) 3x1" "$probe" && [ "$(wl_colours "$probe" 0 0 3 1)" = '#000000' ]
+}
+
+# 設定 from the bar: a window sway places itself (it keeps the focus while open); a click there acts at once and
+# is kept in the file, and its 閉じる gives the keys back to the field.
+if restart && wait_for 3 bar_row_is_plain; then
+    read -r kx ky _ < <(wl_window "$KEYBOARD") && read -r x y <<<"$SETTEI"
+    wl_click $((kx + x)) $((ky + KEYBOARD_HEIGHT + y))
+    if wait_for 5 wl_has_window "$SETTEI_TITLE"; then
+        note "settings window at $(where "$SETTEI_TITLE"); keyboard at $(where "$KEYBOARD")"
+        read -r sx sy sw sh < <(wl_window "$SETTEI_TITLE")
+        read -r x y w h <<<"${RECT[Txt1:-]}"
+        known "... clear of the text field" "sway centres it on the keyboard, a place no client can choose" \
+            [ $((sx + sw <= kx + x || kx + x + w <= sx || sy + sh <= ky + y || ky + y + h <= sy)) = 1 ]
+        wl_click $((sx + sw * 30 / 400)) $((sy + sh * 28 / 344)) # ポインタを止めて押す
+        check "a click on 設定's dwell box keeps dwell on in the file" "$(head -1 "$SETTINGS_FILE" 2>&1)" \
+            wait_for 3 grep -sqx dwell=on "$SETTINGS_FILE"
+        wl_click $((sx + sw * 340 / 400)) $((sy + sh * 313 / 344)) # 閉じる
+        check "... its 閉じる closes it and the keyboard has the focus" "focused: $(wl_focused)" \
+            wait_for 3 eval "! wl_has_window $SETTEI_TITLE && wl_is_focused $KEYBOARD"
+        wl_type "$KA"
+        check "... and a typed key reaches the field" "the field holds '$(field_keys_copy; wl_clipboard)'" \
+            field_is "$KA"
+    else
+        record FAIL "設定 on the bar opens the settings window" "$(tail -2 "$WL_WORK/program.log")"
+    fi
+else
+    record SKIP "設定 on the bar (known fault: $BAR_FAULT)"
+fi
+
+# Dwell, on from the file at the next start: a key typed once however long the pointer rests, nothing in the field.
+restart
+rest_on cmdMoji:1 2.5
+check_field "dwell, kept from the last start, types $I once while the pointer rests on it" "$I"
+click cmdClrall:-
+rest_on Txt1:- 1.5
+check_field "... and nothing while it rests on the field" ""
+rm -f "$SETTINGS_FILE"
+
+# Step scanning: Space moves the frame, Enter picks, and neither reaches the field, which keeps the keys.
+restart --scan=step
+for key in space Return space Return; do wl_type -k "$key" && sleep 0.2; done
+check "step scanning: Space, Enter, Space, Enter types $KI and nothing else" \
+    "the field holds '$(field_keys_copy; wl_clipboard)'" field_is "$KI"
+check "... and the keyboard keeps the focus" "focused: $(wl_focused)" wl_is_focused "$KEYBOARD"
+
+# Automatic scanning: one switch pressed as the frame comes to the あ column, and again as it comes to あ.
+restart --scan=auto --scan-interval=1
+both() { framed cmdMoji:0 && framed cmdMoji:1; }
+first() { framed cmdMoji:0 && ! framed cmdMoji:1; }
+wait_for 20 both && wl_type -k space && wait_for 3 first && wl_type -k space
+check "automatic scanning: a press at the あ column and one at $A type it" \
+    "the field holds '$(field_keys_copy; wl_clipboard)'" field_is "$A"
 
 wl_finish
