@@ -43,7 +43,8 @@ struct Scanning {
         return labels;
     }
 
-    // One word a step: wait (one interval), move and pick (the switch keys to the focus), mouse:NAME (a press and
+    // One word a step: wait (one interval), move and pick (the switch keys to the focus; page:move and page:pick to
+    // page 1), mouse:NAME (a press and
     // release of the left button on that key or the field), right:NAME (the right button).
     void run(const QString &script)
     {
@@ -53,6 +54,8 @@ struct Scanning {
                 clock.advance(Interval);
             else if (word == u"move" || word == u"pick")
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key(word == u"move" ? keys.move : keys.pick));
+            else if (word == u"page:move" || word == u"page:pick") // to page 1, as where a compositor focuses it
+                QTest::keyClick(&h.page(1), Qt::Key(word == u"page:move" ? keys.move : keys.pick));
             else if (word.startsWith(u"mouse:") || word.startsWith(u"right:"))
                 QTest::mouseClick(h.keyboard().findChild<QWidget *>(word.mid(6)),
                     word.startsWith(u"mouse:") ? Qt::LeftButton : Qt::RightButton);
@@ -140,18 +143,19 @@ void ScanningTest::scanOrder_data()
         { u"\u8A18\u53F7"_s, u"\u266A"_s, u"\u300D"_s }, // 記号 ♪ 」
         { u"\u9854\u6587\u5B57\u3068\u30B3\u30DE\u30F3\u30C9"_s, u"\u8AAC\u660E\u3092 \u51FA\u3059"_s,
             u"\u7D42"_s }, // 顔文字とコマンド 説明を 出す 終
+        { u"\u8AAC\u660E\u30FC\uFF11"_s, u"\u524D"_s, u"\u9589"_s }, // 説明ー１ 前 閉, open at start
     };
     for (int group = 0; group < int(fresh.size()); ++group) {
         const auto &[name, first, last] = fresh.at(group);
-        QTest::addRow("fresh %d %s", group, qPrintable(name)) << QStringList() << group << name << first << last << 15;
+        QTest::addRow("fresh %d %s", group, qPrintable(name)) << QStringList() << group << name << first << last << 16;
     }
     // きょう typed: its entries lead, the keys follow, 変換 (the only button the bar shows) ends the scan.
     const QStringList kyou { u"cmdMoji_6"_s, u"cmdMojiS_8"_s, u"cmdMoji_2"_s };
     QTest::newRow("typed: entries first") << kyou << 0 << u"\u5019\u88DC"_s << u"\u4ECA\u65E5"_s // 候補 今日
-                                          << u"\u30AD\u30E7\u30A6"_s << 17; // キョウ
-    QTest::newRow("typed: あ column second") << kyou << 1 << u"\u3042\u884C"_s << u"\u3042"_s << u"\u304A"_s << 17;
+                                          << u"\u30AD\u30E7\u30A6"_s << 18; // キョウ
+    QTest::newRow("typed: あ column second") << kyou << 1 << u"\u3042\u884C"_s << u"\u3042"_s << u"\u304A"_s << 18;
     QTest::newRow("typed: bar's buttons last") << kyou << 16 << u"\u5019\u88DC\u30D0\u30FC\u306E\u30DC\u30BF\u30F3"_s
-                                               << u"\u5909\u63DB"_s << u"\u5909\u63DB"_s << 17; // 候補バーのボタン 変換
+                                               << u"\u5909\u63DB"_s << u"\u5909\u63DB"_s << 18; // 候補バーのボタン 変換
 }
 
 void ScanningTest::scanOrder()
@@ -202,6 +206,8 @@ void ScanningTest::switches_data()
         << automatic << true << naColumnThenNineSteps + u" wait"_s << QString() << 4 << -1;
     QTest::newRow("step: move moves, pick picks")
         << step << true << u"move move pick move pick"_s << u"\u3057"_s << 0 << -1; // し
+    QTest::newRow("step: switches pressed on a page")
+        << step << true << u"page:move page:pick page:pick"_s << u"\u304B"_s << 0 << -1; // か
     QTest::newRow("step: no step without a press") << step << true << u"wait wait pick wait"_s << QString() << 0 << 0;
     QTest::newRow("step: back to the groups after two cycles")
         << step << true << u"pick move move move move move move move move move move"_s << QString() << 0 << -1;
@@ -265,6 +271,9 @@ void ScanningTest::oneSwitchComposition()
     QCOMPARE(h.text(), u"\u4EAC"_s); // 京
     cost += scan.reach(h.key(u"cmdCopy"_s));
     QCOMPARE(h.desktop.clipboard, u"\u4EAC"_s);
+    // Page 1, open since the start, closed by its 閉.
+    cost += scan.reach(child<ui::Button>(h.page(1), u"CmdBun1E"_s));
+    QVERIFY(!h.page(1).isVisible());
     qInfo("one switch: %d steps and presses", cost);
 }
 

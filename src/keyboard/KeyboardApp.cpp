@@ -97,7 +97,7 @@ void KeyboardApp::sayPointedAt(const QString &name)
 ScanGroups &KeyboardApp::scanGroups()
 {
     if (!m_scanGroups)
-        m_scanGroups = std::make_unique<ScanGroups>(*m_keyboard);
+        m_scanGroups = std::make_unique<ScanGroups>(*m_keyboard, m_explanation);
     return *m_scanGroups;
 }
 
@@ -122,14 +122,20 @@ void KeyboardApp::start()
     m_dwell = std::make_unique<assist::Dwell>(m_clock ? *m_clock : assist::steadyClock(), m_accessOptions);
     m_dwell->watch(m_keyboard.get());
     m_dwell->watch(&m_keyboard->candidateBar());
-    for (int page = 1; page <= 3; ++page)
-        m_dwell->watch(m_explanation.pageIfCreated(page));
-    m_dwell->watch(m_explanation.noticeIfCreated());
     m_dwell->onHover = [this](const QString &name) { sayPointedAt(name); };
-    m_explanation.setOnCreated([this](QWidget *window) {
-        if (m_dwell)
-            m_dwell->watch(window);
-    });
+    // The pages and the notice, made now or later, are dwelt on and take switch presses too: a compositor may give
+    // the focus to each new window, and a switch pressed there is the scan's.
+    const auto follow = [this](QWidget *window) {
+        m_dwell->watch(window);
+        m_scanner->watch(window);
+    };
+    for (int page = 1; page <= 3; ++page) {
+        if (QWidget *window = m_explanation.pageIfCreated(page))
+            follow(window);
+    }
+    if (QWidget *notice = m_explanation.noticeIfCreated())
+        follow(notice);
+    m_explanation.setOnCreated(follow);
     m_keyboard->show();
     m_keyboard->activateWindow();
 }

@@ -6,7 +6,11 @@
 
 #include "FrmKyBod.h"
 #include "convert/FrmKoho.h"
+#include "explain/Explanation.h"
+#include "explain/Pages.h"
 #include "ui/Controls.h"
+
+#include <array>
 
 using namespace Qt::StringLiterals;
 
@@ -53,8 +57,9 @@ const QString BarButtonsName = u"\u5019\u88DC\u30D0\u30FC\u306E\u30DC\u30BF\u30F
 
 } // namespace
 
-ScanGroups::ScanGroups(FrmKyBod &keyboard)
+ScanGroups::ScanGroups(FrmKyBod &keyboard, explain::Explanation &explanation)
     : m_keyboard(keyboard)
+    , m_explanation(explanation)
 {
     for (const GroupDef &def : Groups) {
         assist::ScanGroup group;
@@ -105,6 +110,19 @@ std::vector<assist::ScanGroup> ScanGroups::operator()() const
     for (assist::ScanGroup *group : { &entries, &buttons }) {
         if (!group->keys.empty())
             groups.push_back(std::move(*group));
+    }
+    const std::array<QWidget *, 4> pages { m_explanation.pageIfCreated(1), m_explanation.pageIfCreated(2),
+        m_explanation.pageIfCreated(3), m_explanation.noticeIfCreated() };
+    for (QWidget *page : pages) {
+        if (!page || !page->isVisible())
+            continue;
+        assist::ScanGroup group { page->windowTitle(), {} };
+        for (ui::Button *button : page->findChildren<ui::Button *>(Qt::FindDirectChildrenOnly)) {
+            if (button->isVisible() && button->isEnabled())
+                group.keys.push_back(button);
+        }
+        if (!group.keys.empty())
+            groups.push_back(std::move(group));
     }
     return groups;
 }

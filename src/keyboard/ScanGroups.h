@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboard as switch scanning steps over it: the kana columns as the chart runs, then the small kana and marks,
-// the digits and symbols, the face marks and commands, then the candidate bar as it stands.
+// the digits and symbols, the face marks and commands, then the candidate bar as it stands, then the buttons of the
+// explanation pages and notice that are open, so that a switch can close what a switch opened.
 #pragma once
 
 #include "assist/Scanner.h"
@@ -9,13 +10,17 @@
 #include <QStringList>
 #include <vector>
 
+namespace explain {
+class Explanation;
+}
+
 namespace keyboard {
 
 class FrmKyBod;
 
 class ScanGroups {
 public:
-    explicit ScanGroups(FrmKyBod &keyboard);
+    ScanGroups(FrmKyBod &keyboard, explain::Explanation &explanation);
 
     // The groups in scanning order now. Entries the bar changed to since the last key lead, as the likeliest next
     // pick; while converting, the conversion's buttons follow them.
@@ -27,6 +32,7 @@ private:
     QStringList shownEntries() const;
 
     FrmKyBod &m_keyboard;
+    explain::Explanation &m_explanation;
     std::vector<assist::ScanGroup> m_keys;
     QStringList m_entriesAtKey; // what the bar showed when a key was last pressed
     bool m_entriesLead = true;
