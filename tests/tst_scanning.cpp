@@ -44,8 +44,8 @@ struct Scanning {
     }
 
     // One word a step: wait (one interval), move and pick (the switch keys to the focus; page:move and page:pick to
-    // page 1), mouse:NAME (a press and
-    // release of the left button on that key or the field), right:NAME (the right button).
+    // page 1), mouse:NAME (a press and release of the left button on that key, the field or a button of page 1),
+    // right:NAME (the right button).
     void run(const QString &script)
     {
         for (const QString &word : script.split(u' ', Qt::SkipEmptyParts)) {
@@ -57,12 +57,17 @@ struct Scanning {
             else if (word == u"page:move" || word == u"page:pick") // to page 1, as where a compositor focuses it
                 QTest::keyClick(&h.page(1), Qt::Key(word == u"page:move" ? keys.move : keys.pick));
             else if (word.startsWith(u"mouse:") || word.startsWith(u"right:"))
-                QTest::mouseClick(h.keyboard().findChild<QWidget *>(word.mid(6)),
-                    word.startsWith(u"mouse:") ? Qt::LeftButton : Qt::RightButton);
+                QTest::mouseClick(control(word.mid(6)), word.startsWith(u"mouse:") ? Qt::LeftButton : Qt::RightButton);
             else
                 qFatal("unknown step %s", qPrintable(word));
             QCoreApplication::processEvents(); // the bar shows what the last key changed
         }
+    }
+
+    QWidget *control(const QString &name)
+    {
+        QWidget *onKeyboard = h.keyboard().findChild<QWidget *>(name);
+        return onKeyboard ? onKeyboard : h.page(1).findChild<QWidget *>(name);
     }
 
     // Waits for `key`'s group, picks it, waits for the key and picks it: how many steps and presses that took.
@@ -208,6 +213,8 @@ void ScanningTest::switches_data()
         << step << true << u"move move pick move pick"_s << u"\u3057"_s << 0 << -1; // し
     QTest::newRow("step: switches pressed on a page")
         << step << true << u"page:move page:pick page:pick"_s << u"\u304B"_s << 0 << -1; // か
+    QTest::newRow("step: a click on a page is no switch")
+        << step << true << u"mouse:CmdBun1E"_s << QString() << 0 << -1;
     QTest::newRow("step: no step without a press") << step << true << u"wait wait pick wait"_s << QString() << 0 << 0;
     QTest::newRow("step: back to the groups after two cycles")
         << step << true << u"pick move move move move move move move move move move"_s << QString() << 0 << -1;

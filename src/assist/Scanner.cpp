@@ -40,9 +40,9 @@ Scanner::~Scanner()
     unmark();
 }
 
-void Scanner::watch(QWidget *window)
+void Scanner::watch(QWidget *window, bool mouse)
 {
-    m_windows.emplace_back(window);
+    m_windows.push_back({ window, mouse });
 }
 
 void Scanner::setClock(Clock &clock)
@@ -208,13 +208,13 @@ void Scanner::show()
         onHighlight(name);
 }
 
-bool Scanner::isWatched(QObject *object) const
+bool Scanner::isWatched(QObject *object, bool mouse) const
 {
     if (!object->isWidgetType())
         return false;
     const QWidget *window = static_cast<QWidget *>(object)->window();
-    return std::any_of(
-        m_windows.begin(), m_windows.end(), [window](const QPointer<QWidget> &w) { return w == window; });
+    return std::any_of(m_windows.begin(), m_windows.end(),
+        [&](const Watched &w) { return w.window == window && (w.mouse || !mouse); });
 }
 
 bool Scanner::eventFilter(QObject *watched, QEvent *event)
@@ -227,7 +227,7 @@ bool Scanner::eventFilter(QObject *watched, QEvent *event)
         const AccessSettings &settings = m_options.current();
         const bool moves = key->key() == settings.moveKey, picks = key->key() == settings.pickKey;
         // With a modifier the key is the user's own (Shift+Space, Ctrl+Enter).
-        if ((!moves && !picks) || (key->modifiers() & ~Qt::KeypadModifier) || !isWatched(watched))
+        if ((!moves && !picks) || (key->modifiers() & ~Qt::KeypadModifier) || !isWatched(watched, false))
             return false;
         if (event->type() == QEvent::ShortcutOverride) {
             event->accept();
@@ -242,7 +242,7 @@ bool Scanner::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseButtonRelease:
-        if (!m_options.current().mouseSwitch || !isWatched(watched))
+        if (!m_options.current().mouseSwitch || !isWatched(watched, true))
             return false;
         if (event->type() != QEvent::MouseButtonRelease) {
             // With two switches the right button moves and any other picks.
@@ -254,7 +254,7 @@ bool Scanner::eventFilter(QObject *watched, QEvent *event)
         return true;
     case QEvent::ContextMenu:
         return static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Mouse
-            && m_options.current().mouseSwitch && isWatched(watched);
+            && m_options.current().mouseSwitch && isWatched(watched, true);
     default:
         return false;
     }

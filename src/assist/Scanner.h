@@ -36,8 +36,9 @@ public:
     Scanner(AccessOptions &options, Clock &clock, Groups groups, QObject *parent = nullptr);
     ~Scanner() override;
 
-    // The windows whose switch presses (keys to their focus, mouse buttons on them) are the scan's while it runs.
-    void watch(QWidget *window);
+    // The windows whose switch presses (keys to their focus, and with `mouse` mouse buttons on them) are the scan's
+    // while it runs.
+    void watch(QWidget *window, bool mouse = true);
     // The clock the highlight steps by; a test turns its own.
     void setClock(Clock &clock);
     // The groups changed (the bar was refreshed): taken at once if the highlight is still where a key left it.
@@ -68,14 +69,18 @@ private:
     void show();
     void unmark();
     void startTimer();
-    bool isWatched(QObject *object) const;
+    bool isWatched(QObject *object, bool mouse) const;
 
     AccessOptions &m_options;
     QPointer<Clock> m_clock; // a test's clock may go first
     Groups m_groupsOf;
     ScanMode m_mode = ScanMode::Off;
     std::vector<ScanGroup> m_groups;
-    std::vector<QPointer<QWidget>> m_windows;
+    struct Watched {
+        QPointer<QWidget> window;
+        bool mouse;
+    };
+    std::vector<Watched> m_windows;
     std::vector<QPointer<ui::Button>> m_marked;
     int m_group = 0;
     int m_key = 0;

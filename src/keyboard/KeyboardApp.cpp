@@ -123,11 +123,11 @@ void KeyboardApp::start()
     m_dwell->watch(m_keyboard.get());
     m_dwell->watch(&m_keyboard->candidateBar());
     m_dwell->onHover = [this](const QString &name) { sayPointedAt(name); };
-    // The pages and the notice, made now or later, are dwelt on and take switch presses too: a compositor may give
-    // the focus to each new window, and a switch pressed there is the scan's.
+    // The pages and the notice, made now or later, are dwelt on, and a switch key pressed there is the scan's (a
+    // compositor may give each new window the focus); a click on them stays a click.
     const auto follow = [this](QWidget *window) {
         m_dwell->watch(window);
-        m_scanner->watch(window);
+        m_scanner->watch(window, false);
     };
     for (int page = 1; page <= 3; ++page) {
         if (QWidget *window = m_explanation.pageIfCreated(page))
