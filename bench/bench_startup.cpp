@@ -2,7 +2,10 @@
 // Start-up of the real program, watched from outside on an X server: the time from its exec to the moment each
 // named window has been drawn over completely for the first time, then its memory a second later.
 //
-// Usage: bench-startup PROGRAM "WINDOW TITLE"... (DISPLAY names the X server; Xvfb in startup-bench.sh)
+// Usage: bench-startup [--stop] PROGRAM "WINDOW TITLE"... (DISPLAY names the X server; Xvfb in startup-bench.sh)
+// With --stop the program is ended (SIGTERM, which it does not catch) the moment its windows are complete, so that a
+// count of its instructions (perf stat, or valgrind --tool=callgrind, which writes its counts on that signal) holds
+// the work up to its first frames and little after; memory is not measured then.
 // Prints one line: window1=MS window2=MS ... all=MS cpu=MS rss=KIB private_dirty=KIB private_clean=KIB, where cpu is
 // the processor time the program had used by then (less disturbed than the others by whatever else runs).
 //
@@ -131,8 +134,13 @@ long kibibytes(const std::string &file, const std::string &field)
 
 int main(int argc, char *argv[])
 {
+    const bool stop = argc > 1 && std::strcmp(argv[1], "--stop") == 0;
+    if (stop) {
+        --argc;
+        ++argv;
+    }
     if (argc < 3) {
-        std::fprintf(stderr, "usage: bench-startup PROGRAM \"WINDOW TITLE\"...\n");
+        std::fprintf(stderr, "usage: bench-startup [--stop] PROGRAM \"WINDOW TITLE\"...\n");
         return 2;
     }
     const std::vector<std::string> titles(argv + 2, argv + argc);
@@ -170,7 +178,9 @@ int main(int argc, char *argv[])
 
     std::map<xcb_window_t, Window> windows;
     std::map<std::string, double> frames;
-    const Clock::time_point deadline = exec + std::chrono::seconds(10);
+    // A program run under valgrind, as --stop is meant for, starts some fifty times slower.
+    const auto patience = std::chrono::seconds(stop ? 300 : 10);
+    const Clock::time_point deadline = exec + patience;
     std::optional<Clock::time_point> measureMemoryAt;
     double processor = 0; // used by the program until all its windows were complete
     const int fd = xcb_get_file_descriptor(connection);
@@ -220,8 +230,10 @@ int main(int argc, char *argv[])
                     const bool all = std::all_of(titles.begin(), titles.end(),
                         [&frames](const std::string &title) { return frames.count(title) > 0; });
                     if (all) {
-                        measureMemoryAt = at + std::chrono::seconds(1);
                         processor = processorMilliseconds(child);
+                        if (stop)
+                            kill(child, SIGTERM);
+                        measureMemoryAt = stop ? at : at + std::chrono::seconds(1);
                     }
                 }
             }
@@ -234,10 +246,11 @@ int main(int argc, char *argv[])
     const long rss = kibibytes(proc + "/status", "VmRSS:");
     const long dirty = kibibytes(proc + "/smaps_rollup", "Private_Dirty:");
     const long clean = kibibytes(proc + "/smaps_rollup", "Private_Clean:");
-    // Ended as the desktop ends a program at logout; one that does not go within two seconds is killed.
+    // Ended as the desktop ends a program at logout; one that does not go within two seconds (a minute with --stop)
+    // is killed.
     kill(child, SIGTERM);
     int status = 0;
-    for (int i = 0; i < 200 && waitpid(child, &status, WNOHANG) == 0; ++i)
+    for (int i = 0; i < (stop ? 6000 : 200) && waitpid(child, &status, WNOHANG) == 0; ++i)
         usleep(10000);
     if (waitpid(child, &status, WNOHANG) == 0) {
         kill(child, SIGKILL);
