@@ -12,6 +12,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <array>
 
@@ -43,14 +44,24 @@ QString bundledFontDirectory()
     return {};
 }
 
-// Whether a family is among those Qt lists (which name a family "Family [Foundry]" when two foundries make it).
-bool listed(const QStringList &available, const QString &family)
-{
-    return std::any_of(available.begin(), available.end(), [&family](const QString &name) {
-        return QStringView(name).left(name.indexOf(QLatin1String(" ["))).compare(family, Qt::CaseInsensitive) == 0;
-    });
-}
+// The families Qt lists (which name a family "Family [Foundry]" when two foundries make it), looked up without
+// regard to case. A desktop may list a thousand families or more: each is folded once, not at every look-up.
+class Families {
+public:
+    Families()
+    {
+        const QStringList names = QFontDatabase::families();
+        m_folded.reserve(names.size());
+        for (const QString &name : names)
+            m_folded.insert(QStringView(name).left(name.indexOf(QLatin1String(" ["))).toString().toCaseFolded());
+    }
+    bool listed(const QString &family) const { return m_folded.contains(family.toCaseFolded()); }
 
+private:
+    QSet<QString> m_folded;
+};
+
+// Whether the bundled face was handed to the font system; Qt lists it once it lists the fonts again.
 bool loadBundledRounded()
 {
     const QString directory = bundledFontDirectory();
@@ -58,13 +69,12 @@ bool loadBundledRounded()
         return false;
 #ifdef GOJUON_HAVE_FONTCONFIG
     // As a font directory, the face comes from fontconfig's cache instead of a scan of all its glyphs at every
-    // start, and the file is mapped only as far as glyphs are drawn. Qt lists it once its font database is
-    // built again.
+    // start, and the file is mapped only as far as glyphs are drawn.
     const QByteArray path = QFile::encodeName(directory);
     if (!FcConfigAppFontAddDir(nullptr, reinterpret_cast<const FcChar8 *>(path.constData())))
         return false;
     QFontDatabase::removeAllApplicationFonts(); // rebuilds Qt's list of fonts on next use
-    return listed(QFontDatabase::families(), BundledRounded);
+    return true;
 #else
     return QFontDatabase::addApplicationFont(directory + QLatin1Char('/') + BundledFile) >= 0;
 #endif
@@ -116,22 +126,23 @@ void FontConfigurationPreload::wait()
 
 bool registerFonts()
 {
-    if (!loadBundledRounded())
+    const bool bundled = loadBundledRounded();
+    const Families available;
+    if (!bundled || !available.listed(BundledRounded))
         qCWarning(lcProgram, "the bundled rounded face could not be loaded; using the system's gothic.");
 
     // Chosen once, so that each window's font names a family that is really here: a family Qt does not know costs
     // a search through every installed font for each size it is drawn at.
-    const QStringList available = QFontDatabase::families();
     QHash<QStringView, QString> &families = installedFamilies();
     families.clear();
     for (const Substitution &substitution : substitutions()) {
         const auto found = std::find_if(substitution.substitutes.begin(), substitution.substitutes.end(),
-            [&available](const QString &family) { return listed(available, family); });
-        if (!listed(available, substitution.face.toString()) && found != substitution.substitutes.end())
+            [&available](const QString &family) { return available.listed(family); });
+        if (!available.listed(substitution.face.toString()) && found != substitution.substitutes.end())
             families.insert(substitution.face, *found);
     }
 
-    if (listed(available, IpaPGothic) || listed(available, IpaGothic) || listed(available, Noto))
+    if (available.listed(IpaPGothic) || available.listed(IpaGothic) || available.listed(Noto))
         return true;
     // The pages, the labels and the symbol keys use the gothic faces; without one, their kana come from whatever
     // face fontconfig finds for them (the bundled rounded one, if nothing else).
@@ -140,7 +151,7 @@ bool registerFonts()
         "the texts use another face. Install fonts-ipafont-gothic or fonts-noto-cjk.");
 
     // Only now is every font asked which scripts it covers, which takes a few milliseconds.
-    if (!listed(available, BundledRounded) && QFontDatabase::families(QFontDatabase::Japanese).isEmpty()) {
+    if (!available.listed(BundledRounded) && QFontDatabase::families(QFontDatabase::Japanese).isEmpty()) {
         qCWarning(lcProgram, "no Japanese font is installed; kana may not display. Install fonts-noto-cjk.");
         return false;
     }
