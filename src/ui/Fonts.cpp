@@ -104,6 +104,13 @@ QHash<QStringView, QString> &installedFamilies()
     return families;
 }
 
+// The chosen families that are installed in a single heavy weight.
+QSet<QString> &oneWeightFamilies()
+{
+    static QSet<QString> families;
+    return families;
+}
+
 } // namespace
 
 FontConfigurationPreload::FontConfigurationPreload()
@@ -141,6 +148,13 @@ bool registerFonts()
         if (!available.listed(substitution.face.toString()) && found != substitution.substitutes.end())
             families.insert(substitution.face, *found);
     }
+    oneWeightFamilies().clear();
+    for (const QString &family : families) {
+        // A single light style is drawn thicker when asked bold (IPA's gothics are made in one regular weight).
+        const QStringList styles = QFontDatabase::styles(family);
+        if (styles.size() == 1 && QFontDatabase::weight(family, styles.first()) >= QFont::Bold)
+            oneWeightFamilies().insert(family);
+    }
 
     if (available.listed(IpaPGothic) || available.listed(IpaGothic) || available.listed(Noto))
         return true;
@@ -161,6 +175,11 @@ bool registerFonts()
 QString installedFamily(QStringView face)
 {
     return installedFamilies().value(face, face.toString());
+}
+
+bool hasOneWeight(const QString &family)
+{
+    return oneWeightFamilies().contains(family);
 }
 
 } // namespace ui

@@ -37,4 +37,8 @@ bool registerFonts();
 // else the face's own name (the platform then chooses).
 QString installedFamily(QStringView face);
 
+// Whether the family is installed in one weight only, and that a bold one (the bundled rounded face is made in its
+// heaviest): it draws alike whatever weight a font asks of it.
+bool hasOneWeight(const QString &family);
+
 } // namespace ui

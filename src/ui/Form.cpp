@@ -103,14 +103,17 @@ QAccessibleInterface *accessibleWindow(const QString &, QObject *object)
 QFont toQFont(const FontDef &font)
 {
     QFont qfont;
-    if (!font.face.isEmpty())
-        qfont.setFamilies({ installedFamily(font.face) });
+    const QString family = font.face.isEmpty() ? QString() : installedFamily(font.face);
+    if (!family.isEmpty())
+        qfont.setFamilies({ family });
     // The windows' texts are large (18 pixels and up), where hinting changes next to nothing; but light hinting has
     // FreeType's auto-hinter go through every character of each Japanese face the first time it is used, which cost
     // several milliseconds and megabytes at every start.
     qfont.setHintingPreference(QFont::PreferNoHinting);
     qfont.setPixelSize(pointsToPixels(font.points));
-    qfont.setBold(font.bold);
+    // A family of one heavy weight draws the same glyphs whatever weight is asked; asked alike, its fonts of one size
+    // share them, and the face is set up for that size once (a match against every installed font, at start-up).
+    qfont.setBold(font.bold && !hasOneWeight(family));
     qfont.setUnderline(font.underline);
     return qfont;
 }
