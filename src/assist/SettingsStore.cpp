@@ -208,12 +208,6 @@ void SettingsStore::saveInBackground(const AccessSettings &settings)
     m_wake.notify_all();
 }
 
-void SettingsStore::waitForSaves()
-{
-    std::unique_lock lock(m_lock);
-    m_wake.wait(lock, [this] { return !m_pending && !m_writing; });
-}
-
 // The writer thread: what is pending is written before it ends.
 void SettingsStore::writeWhatIsPending()
 {
@@ -223,12 +217,9 @@ void SettingsStore::writeWhatIsPending()
         if (!m_pending)
             return;
         const AccessSettings settings = *std::exchange(m_pending, std::nullopt);
-        m_writing = true;
         lock.unlock();
         save(settings);
         lock.lock();
-        m_writing = false;
-        m_wake.notify_all();
     }
 }
 

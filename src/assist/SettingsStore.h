@@ -34,8 +34,6 @@ public:
     // Saves on a thread of its own, so that a slow or stalled disk never holds the keyboard; of a run of calls made
     // while a write is under way, only the latest is written next.
     void saveInBackground(const AccessSettings &settings);
-    // Returns once everything given to saveInBackground is written (or refused).
-    void waitForSaves();
 
     // The words of the file for these settings, and the settings read back from such words; `problems` gets what
     // could not be used.
@@ -57,7 +55,6 @@ private:
     std::mutex m_lock; // guards what the writer thread shares with the rest
     std::condition_variable m_wake;
     std::optional<AccessSettings> m_pending;
-    bool m_writing = false;
     bool m_ending = false;
     std::thread m_writer; // started by the first saveInBackground
 };
