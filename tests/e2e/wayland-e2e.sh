@@ -24,7 +24,7 @@ readonly KEYBOARD_SIZE="748 419"
 readonly A=あ KA=か NIHON=日本
 readonly NI=cmdMoji:21 HO=cmdMoji:29 N=cmdMoji:45 # に ほ ん
 # The windows' backgrounds in pictures: the candidate bar's light green, the notice's pink; the pointer's red.
-readonly BAR_COLOUR='#80FF80' NOTICE_COLOUR='#FFC0C0' RING_COLOUR='#E01818'
+readonly BAR_COLOUR='#80FF80' ENTRY_COLOUR='#C0C0C0' NOTICE_COLOUR='#FFC0C0' RING_COLOUR='#E01818'
 # The notice's client area against the keyboard's, from the two windows' designed places, and its size.
 readonly NOTICE_OFFSET="257 -62" NOTICE_WIDTH=231 NOTICE_HEIGHT=150
 
@@ -37,6 +37,8 @@ done < <("$KEY_PLACES" FrmKyBod 2>/dev/null)
 # The bar's entries are laid out as it runs: the first starts just after its 変換 button, in 変換's row.
 read -r _ _ x y width height < <("$KEY_PLACES" FrmKoho 2>/dev/null | grep '^cmdHenkan ')
 FIRST_ENTRY="$((x + width + 14)) $((y + height / 2))"
+# A strip just inside the first entry's left edge: the key's grey face with an entry, the bar's green without.
+ENTRY_EDGE="$((x + width + 6)) $((y + height / 2 - 5))"
 read -r _ _ x y width height < <("$KEY_PLACES" FrmBun3d 2>/dev/null | grep '^CmdBun4E ')
 NOTICE_CLOSE="$((x + width / 2)) $((y + height / 2))"
 read -r _ _ x y width height < <("$KEY_PLACES" FrmBun3a 2>/dev/null | grep '^CmdBun1E ')
@@ -127,6 +129,12 @@ colours_under_keyboard() { # colours_under_keyboard X Y WIDTH HEIGHT
 }
 # The bar's second row of pixels (the first is its dark edge), all of it but the edges at both ends.
 bar_row_is_plain() { [ "$(colours_under_keyboard 1 $((KEYBOARD_HEIGHT + 1)) $((KEYBOARD_WIDTH - 2)) 1)" = "$BAR_COLOUR" ]; }
+bar_has_entries() {
+    local x y
+    read -r x y <<<"$ENTRY_EDGE"
+    [ "$(colours_under_keyboard "$x" $((KEYBOARD_HEIGHT + y)) 2 10)" = "$ENTRY_COLOUR" ]
+}
+bar_state() { colours_under_keyboard 1 $((KEYBOARD_HEIGHT + 1)) $((KEYBOARD_WIDTH - 2)) 1 | head -3 | paste -sd " "; }
 notice_colour() {
     local x y
     read -r x y <<<"$NOTICE_OFFSET"
@@ -227,7 +235,7 @@ framed() { # framed NAME:INDEX
 }
 
 # 設定 from the bar: a window sway places itself (it keeps the focus while open); a click there acts at once and
-# is kept in the file, and its 閉じる gives the keys back to the field.
+# is kept in the file, and its 閉じる gives the keys back to the field and the bar back to the keyboard.
 if restart && wait_for 3 bar_row_is_plain; then
     read -r kx ky _ < <(wl_window "$KEYBOARD") && read -r x y <<<"$SETTEI"
     wl_click $((kx + x)) $((ky + KEYBOARD_HEIGHT + y))
@@ -237,12 +245,23 @@ if restart && wait_for 3 bar_row_is_plain; then
         read -r x y w h <<<"${RECT[Txt1:-]}"
         known "... clear of the text field" "sway centres it on the keyboard, a place no client can choose" \
             [ $((sx + sw <= kx + x || kx + x + w <= sx || sy + sh <= ky + y || ky + y + h <= sy)) = 1 ]
+        # Sway takes the bar away with the keyboard's focus; a key clicked beside the window brings both back.
+        click cmdMoji:0
+        check "... a click on $A beside it brings the bar back with entries" "the bar's colours: $(bar_state)" \
+            wait_for 3 bar_has_entries
+        wl_msg -q "[title=\"^$SETTEI_TITLE\$\"] focus"
         wl_click $((sx + sw * 30 / 400)) $((sy + sh * 28 / 344)) # ポインタを止めて押す
         check "a click on 設定's dwell box keeps dwell on in the file" "$(head -1 "$SETTINGS_FILE" 2>&1)" \
             wait_for 3 grep -sqx dwell=on "$SETTINGS_FILE"
         wl_click $((sx + sw * 340 / 400)) $((sy + sh * 313 / 344)) # 閉じる
         check "... its 閉じる closes it and the keyboard has the focus" "focused: $(wl_focused)" \
             wait_for 3 eval "! wl_has_window $SETTEI_TITLE && wl_is_focused $KEYBOARD"
+        check "... and the bar is back under the keyboard" "the bar's colours: $(bar_state)" \
+            wait_for 3 bar_row_is_plain
+        click cmdClrall:-
+        click cmdMoji:0
+        check "... where a click on $A shows entries" "the bar's colours: $(bar_state)" wait_for 3 bar_has_entries
+        click cmdClrall:-
         wl_type "$KA"
         check "... and a typed key reaches the field" "the field holds '$(field_keys_copy; wl_clipboard)'" \
             field_is "$KA"
