@@ -203,7 +203,8 @@ else
 fi
 
 # With one switch: the highlight steps by itself, and Space is pressed when the user sees it where wanted, here when
-# the frame's white shows on the key's right edge in a picture of the screen.
+# the frame's white shows on the key's right edge in a picture of the screen (2 s a step leave that look time to
+# press on a loaded machine).
 lit() { # lit NAME:INDEX...: the scan frame is on each of these keys
     local control name index x y width height
     for control in "$@"; do
@@ -221,7 +222,7 @@ press_when() { # press_when SECONDS KEY... [-- KEY...]: Space once the first key
     [ $# -gt 0 ] && shift && off=("$@")
     wait_for "$seconds" eval 'lit "${on[@]}" && { [ ${#off[@]} = 0 ] || ! lit "${off[0]}"; }' && xdotool key space
 }
-if ! start_program autoscan.log --scan=auto --scan-interval=1; then
+if ! start_program autoscan.log --scan=auto --scan-interval=2; then
     record FAIL "one switch: the keyboard window opens with --scan=auto" "$(tail -3 "$WORK/autoscan.log")"
 else
     xdotool mousemove 0 0 # off the keys, whose faces turn white under the pointer

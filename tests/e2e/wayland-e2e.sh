@@ -289,10 +289,10 @@ check "step scanning: Space, Enter, Space, Enter types $KI and nothing else" \
 check "... and the keyboard keeps the focus" "focused: $(wl_focused)" wl_is_focused "$KEYBOARD"
 
 # Automatic scanning: one switch pressed as the frame comes to the あ column, and again as it comes to あ.
-restart --scan=auto --scan-interval=1
+restart --scan=auto --scan-interval=2
 both() { framed cmdMoji:0 && framed cmdMoji:1; }
 first() { framed cmdMoji:0 && ! framed cmdMoji:1; }
-wait_for 20 both && wl_type -k space && wait_for 3 first && wl_type -k space
+wait_for 40 both && wl_type -k space && wait_for 3 first && wl_type -k space
 check "automatic scanning: a press at the あ column and one at $A type it" \
     "the field holds '$(field_keys_copy; wl_clipboard)'" field_is "$A"
 
