@@ -4,7 +4,9 @@
 // one switch, and nothing changed while scanning is off.
 #include "Harness.h"
 #include "assist/Clock.h"
+#include "assist/FrmSettei.h"
 #include "assist/Scanner.h"
+#include "assist/Speech.h"
 #include "convert/Conversion.h"
 #include "convert/FrmKoho.h"
 
@@ -148,19 +150,22 @@ void ScanningTest::scanOrder_data()
         { u"\u8A18\u53F7"_s, u"\u266A"_s, u"\u300D"_s }, // 記号 ♪ 」
         { u"\u9854\u6587\u5B57\u3068\u30B3\u30DE\u30F3\u30C9"_s, u"\u8AAC\u660E\u3092 \u51FA\u3059"_s,
             u"\u7D42"_s }, // 顔文字とコマンド 説明を 出す 終
+        { u"\u5019\u88DC\u30D0\u30FC\u306E\u30DC\u30BF\u30F3"_s, u"\u8AAD\u307F\u4E0A\u3052"_s,
+            u"\u8A2D\u5B9A"_s }, // 候補バーのボタン 読み上げ 設定
         { u"\u8AAC\u660E\u30FC\uFF11"_s, u"\u524D"_s, u"\u9589"_s }, // 説明ー１ 前 閉, open at start
     };
     for (int group = 0; group < int(fresh.size()); ++group) {
         const auto &[name, first, last] = fresh.at(group);
-        QTest::addRow("fresh %d %s", group, qPrintable(name)) << QStringList() << group << name << first << last << 16;
+        QTest::addRow("fresh %d %s", group, qPrintable(name)) << QStringList() << group << name << first << last << 17;
     }
-    // きょう typed: its entries lead, the keys follow, 変換 (the only button the bar shows) ends the scan.
+    // きょう typed: its entries lead, the keys follow, then the bar's 変換, 読み上げ and 設定, then page 1.
     const QStringList kyou { u"cmdMoji_6"_s, u"cmdMojiS_8"_s, u"cmdMoji_2"_s };
     QTest::newRow("typed: entries first") << kyou << 0 << u"\u5019\u88DC"_s << u"\u4ECA\u65E5"_s // 候補 今日
                                           << u"\u30AD\u30E7\u30A6"_s << 18; // キョウ
     QTest::newRow("typed: あ column second") << kyou << 1 << u"\u3042\u884C"_s << u"\u3042"_s << u"\u304A"_s << 18;
-    QTest::newRow("typed: bar's buttons last") << kyou << 16 << u"\u5019\u88DC\u30D0\u30FC\u306E\u30DC\u30BF\u30F3"_s
-                                               << u"\u5909\u63DB"_s << u"\u5909\u63DB"_s << 18; // 候補バーのボタン 変換
+    QTest::newRow("typed: bar's buttons after the keys")
+        << kyou << 16 << u"\u5019\u88DC\u30D0\u30FC\u306E\u30DC\u30BF\u30F3"_s << u"\u5909\u63DB"_s << u"\u8A2D\u5B9A"_s
+        << 18; // 候補バーのボタン 変換 設定
 }
 
 void ScanningTest::scanOrder()
@@ -261,7 +266,7 @@ void ScanningTest::switches()
         QVERIFY(!button->scanMarked());
 }
 
-// きょう written with one switch, converted on the bar to its second candidate, accepted and copied.
+// きょう written with one switch, converted on the bar to its second candidate, accepted, copied and read aloud.
 void ScanningTest::oneSwitchComposition()
 {
     Harness h;
@@ -278,7 +283,13 @@ void ScanningTest::oneSwitchComposition()
     QCOMPARE(h.text(), u"\u4EAC"_s); // 京
     cost += scan.reach(h.key(u"cmdCopy"_s));
     QCOMPARE(h.desktop.clipboard, u"\u4EAC"_s);
-    // Page 1, open since the start, closed by its 閉.
+    // The text read aloud; the settings opened and closed again; page 1, open since the start, closed by its 閉.
+    cost += scan.reach(barButton(h, u"cmdYomiage"_s));
+    QCOMPARE(h.app().speech().lastSpoken(), u"\u304D\u3087\u3046"_s); // きょう, what 京 was written from
+    cost += scan.reach(barButton(h, u"cmdSettei"_s));
+    QVERIFY(h.app().settingsWindow().isVisible());
+    cost += scan.reach(child<ui::Button>(h.app().settingsWindow(), u"cmdTojiru"_s));
+    QVERIFY(!h.app().settingsWindow().isVisible());
     cost += scan.reach(child<ui::Button>(h.page(1), u"CmdBun1E"_s));
     QVERIFY(!h.page(1).isVisible());
     qInfo("one switch: %d steps and presses", cost);

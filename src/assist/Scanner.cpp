@@ -226,8 +226,10 @@ bool Scanner::eventFilter(QObject *watched, QEvent *event)
         const auto *key = static_cast<QKeyEvent *>(event);
         const AccessSettings &settings = m_options.current();
         const bool moves = key->key() == settings.moveKey, picks = key->key() == settings.pickKey;
-        // With a modifier the key is the user's own (Shift+Space, Ctrl+Enter).
-        if ((!moves && !picks) || (key->modifiers() & ~Qt::KeypadModifier) || !isWatched(watched, false))
+        // With a modifier the key is the user's own (Shift+Space, Ctrl+Enter); while a control grabs the keys (a
+        // switch key being chosen in the settings) they are its own.
+        if ((!moves && !picks) || (key->modifiers() & ~Qt::KeypadModifier) || QWidget::keyboardGrabber()
+            || !isWatched(watched, false))
             return false;
         if (event->type() == QEvent::ShortcutOverride) {
             event->accept();

@@ -265,7 +265,8 @@ std::vector<ui::Button *> FrmKoho::scanEntries() const
 std::vector<ui::Button *> FrmKoho::scanButtons() const
 {
     std::vector<ui::Button *> shown;
-    for (ui::Button *button : { cmdKakutei, cmdTorikeshi, cmdHenkan, cmdMijikaku, cmdNagaku, cmdMae, cmdTsugi }) {
+    for (ui::Button *button :
+        { cmdKakutei, cmdTorikeshi, cmdHenkan, cmdMijikaku, cmdNagaku, cmdMae, cmdTsugi, cmdYomiage, cmdSettei }) {
         if (button->isVisibleTo(this) && button->isEnabled())
             shown.push_back(button);
     }

@@ -47,7 +47,7 @@ public:
     const QList<Suggestion> &entries() const { return m_entries; }
     qsizetype firstShown() const { return m_firstShown; }
     // What switch scanning offers on the bar now, each in its order: the entries (the candidates while converting);
-    // the buttons (the conversion's own first while converting, the segments last).
+    // the buttons (the conversion's own first while converting, then 読み上げ and 設定, the segments last).
     std::vector<ui::Button *> scanEntries() const;
     std::vector<ui::Button *> scanButtons() const;
 

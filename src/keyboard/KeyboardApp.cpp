@@ -63,6 +63,9 @@ assist::FrmSettei &KeyboardApp::settingsWindow()
     if (!m_settings) {
         m_settings = std::make_unique<assist::FrmSettei>(
             m_accessOptions, m_speech, m_keyboard->findChild<ui::TextBox *>(QStringLiteral("Txt1")), m_keyboard.get());
+        // Opened by a switch, it is closed by one: its switch keys are the scan's (its buttons are scanned).
+        if (m_scanner)
+            m_scanner->watch(m_settings.get(), false);
         QObject::connect(m_settings.get(), &assist::FrmSettei::edited, m_settings.get(),
             [this](const assist::AccessSettings &before, const assist::AccessSettings &after) {
                 m_kept = assist::SettingsStore::changed(m_kept, before, after);
@@ -97,7 +100,10 @@ void KeyboardApp::sayPointedAt(const QString &name)
 ScanGroups &KeyboardApp::scanGroups()
 {
     if (!m_scanGroups)
-        m_scanGroups = std::make_unique<ScanGroups>(*m_keyboard, m_explanation);
+        m_scanGroups = std::make_unique<ScanGroups>(*m_keyboard, [this] {
+            return std::vector<QWidget *> { m_explanation.pageIfCreated(1), m_explanation.pageIfCreated(2),
+                m_explanation.pageIfCreated(3), m_explanation.noticeIfCreated(), m_settings.get() };
+        });
     return *m_scanGroups;
 }
 

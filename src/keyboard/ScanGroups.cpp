@@ -6,11 +6,7 @@
 
 #include "FrmKyBod.h"
 #include "convert/FrmKoho.h"
-#include "explain/Explanation.h"
-#include "explain/Pages.h"
 #include "ui/Controls.h"
-
-#include <array>
 
 using namespace Qt::StringLiterals;
 
@@ -57,9 +53,9 @@ const QString BarButtonsName = u"\u5019\u88DC\u30D0\u30FC\u306E\u30DC\u30BF\u30F
 
 } // namespace
 
-ScanGroups::ScanGroups(FrmKyBod &keyboard, explain::Explanation &explanation)
+ScanGroups::ScanGroups(FrmKyBod &keyboard, std::function<std::vector<QWidget *>()> windows)
     : m_keyboard(keyboard)
-    , m_explanation(explanation)
+    , m_windows(std::move(windows))
 {
     for (const GroupDef &def : Groups) {
         assist::ScanGroup group;
@@ -111,13 +107,11 @@ std::vector<assist::ScanGroup> ScanGroups::operator()() const
         if (!group->keys.empty())
             groups.push_back(std::move(*group));
     }
-    const std::array<QWidget *, 4> pages { m_explanation.pageIfCreated(1), m_explanation.pageIfCreated(2),
-        m_explanation.pageIfCreated(3), m_explanation.noticeIfCreated() };
-    for (QWidget *page : pages) {
-        if (!page || !page->isVisible())
+    for (QWidget *window : m_windows()) {
+        if (!window || !window->isVisible())
             continue;
-        assist::ScanGroup group { page->windowTitle(), {} };
-        for (ui::Button *button : page->findChildren<ui::Button *>(Qt::FindDirectChildrenOnly)) {
+        assist::ScanGroup group { window->windowTitle(), {} };
+        for (ui::Button *button : window->findChildren<ui::Button *>(Qt::FindDirectChildrenOnly)) {
             if (button->isVisible() && button->isEnabled())
                 group.keys.push_back(button);
         }
