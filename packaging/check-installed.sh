@@ -31,6 +31,9 @@ done
 contents=$(dpkg-deb -c "$deb")
 grep -q '/usr/share/man/man1/gojuon-keyboard\.1\.gz$' <<<"$contents" || fail "the manual page is missing"
 desktop-file-validate /usr/share/applications/gojuon-keyboard.desktop || fail "desktop entry"
+# The program links the system's libraries only: a library search path of its own would be searched first at every
+# start (and $ORIGIN in /usr/bin is against Debian's policy).
+! readelf -d /usr/bin/gojuon-keyboard | grep -Eq '\((RPATH|RUNPATH)\)' || fail "the program names a library search path"
 appstreamcli validate --no-net /usr/share/metainfo/org.gojuonkeyboard.GojuonKeyboard.metainfo.xml || fail "metainfo"
 
 log=$(mktemp)
