@@ -10,6 +10,7 @@
 
 #include <QAccessible>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTest>
@@ -171,6 +172,26 @@ private Q_SLOTS:
             for (const char32_t c : key->text().toUcs4())
                 QVERIFY2(c == u' ' || metrics.inFontUcs4(c), qPrintable(key->objectName() + u' ' + key->text()));
         }
+    }
+
+    // A desktop font named by a generic family is named by the installed family Qt draws that name with; one that
+    // names an installed family is kept.
+    void applicationFontNamesAnInstalledFamily()
+    {
+        Harness h;
+        const QFont desktop = QGuiApplication::font();
+        const auto registeredWith = [](const QString &family) {
+            QGuiApplication::setFont(QFont(family, 9));
+            ui::registerFonts();
+            return QGuiApplication::font();
+        };
+        const QFont generic = registeredWith(u"Sans Serif"_s);
+        QCOMPARE(generic.families(), QStringList { QFontInfo(QFont(u"Sans Serif"_s, 9)).family() });
+        QVERIFY(generic.family() != u"Sans Serif"_s);
+        QCOMPARE(generic.pointSize(), 9);
+        QCOMPARE(registeredWith(u"IPAPGothic"_s).families(), QStringList { u"IPAPGothic"_s });
+        QGuiApplication::setFont(desktop);
+        ui::registerFonts();
     }
 
     void captionsAreTheTabledCodePoints()

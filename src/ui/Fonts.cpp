@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHash>
 #include <QSet>
 #include <algorithm>
@@ -80,6 +81,59 @@ bool loadBundledRounded()
 #endif
 }
 
+#ifdef GOJUON_HAVE_FONTCONFIG
+// Whether some installed font has this family name (a generic name such as "Sans Serif" is not one).
+bool fontconfigHasFamily(const QByteArray &family)
+{
+    FcPattern *pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8 *>(family.constData()));
+    FcObjectSet *objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet *fonts = FcFontList(nullptr, pattern, objects);
+    const bool found = fonts && fonts->nfont > 0;
+    if (fonts)
+        FcFontSetDestroy(fonts);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return found;
+}
+#endif
+
+// The desktop's font is often named by a generic family ("Sans Serif"), which Qt turns into an installed family by
+// sorting every installed font against it the first time the font is used (the text field uses it as it is made).
+// The font configuration's best match for it is the first family of that sort: named at once, it is found without
+// the sort. A desktop font that names an installed family is left as it is.
+void nameApplicationFamily(const Families &available)
+{
+#ifdef GOJUON_HAVE_FONTCONFIG
+    QFont font = QGuiApplication::font();
+    const QByteArray family = font.families().value(0, font.family()).toUtf8();
+    if (family.isEmpty() || fontconfigHasFamily(family))
+        return;
+    FcPattern *pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8 *>(family.constData()));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern *match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (!match)
+        return;
+    // The match names its family in the desktop's language first; Qt may list it by another of its names.
+    FcChar8 *name = nullptr;
+    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
+        const QString matched = QString::fromUtf8(reinterpret_cast<const char *>(name));
+        if (available.listed(matched)) {
+            font.setFamilies({ matched });
+            QGuiApplication::setFont(font);
+            break;
+        }
+    }
+    FcPatternDestroy(match);
+#else
+    Q_UNUSED(available);
+#endif
+}
+
 // Each face the windows name, and what stands in for it where it is not installed, best first.
 struct Substitution {
     QStringView face;
@@ -137,6 +191,7 @@ bool registerFonts()
     const Families available;
     if (!bundled || !available.listed(BundledRounded))
         qCWarning(lcProgram, "the bundled rounded face could not be loaded; using the system's gothic.");
+    nameApplicationFamily(available);
 
     // Chosen once, so that each window's font names a family that is really here: a family Qt does not know costs
     // a search through every installed font for each size it is drawn at.
