@@ -380,17 +380,26 @@ xcb_connection_t *x11Connection()
     return x11 ? x11->connection() : nullptr;
 }
 
-// The atoms of these names, asked for together: one round trip to the X server for all.
+// The atoms of these names. An atom stays the same for the whole connection, so each name is asked for once, and
+// the names not known yet together: one round trip to the X server for all of them (a window shows sooner).
 std::vector<xcb_atom_t> x11Atoms(xcb_connection_t *connection, std::initializer_list<const char *> names)
 {
-    std::vector<xcb_intern_atom_cookie_t> cookies;
-    for (const char *name : names)
-        cookies.push_back(xcb_intern_atom(connection, 0, uint16_t(qstrlen(name)), name));
-    std::vector<xcb_atom_t> atoms;
-    for (const xcb_intern_atom_cookie_t cookie : cookies) {
+    static std::map<QByteArray, xcb_atom_t> known;
+    std::vector<std::pair<QByteArray, xcb_intern_atom_cookie_t>> asked;
+    for (const char *name : names) {
+        if (!known.contains(name))
+            asked.emplace_back(name, xcb_intern_atom(connection, 0, uint16_t(qstrlen(name)), name));
+    }
+    for (const auto &[name, cookie] : asked) {
         xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-        atoms.push_back(reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE));
+        if (reply && reply->atom != XCB_ATOM_NONE)
+            known.emplace(name, reply->atom);
         free(reply);
+    }
+    std::vector<xcb_atom_t> atoms;
+    for (const char *name : names) {
+        const auto found = known.find(name);
+        atoms.push_back(found != known.end() ? found->second : xcb_atom_t(XCB_ATOM_NONE));
     }
     return atoms;
 }
