@@ -16,6 +16,7 @@
 #include <QSet>
 #include <algorithm>
 #include <array>
+#include <future>
 
 #ifdef GOJUON_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
@@ -100,38 +101,43 @@ bool fontconfigHasFamily(const QByteArray &family)
 
 // The desktop's font is often named by a generic family ("Sans Serif"), which Qt turns into an installed family by
 // sorting every installed font against it the first time the font is used (the text field uses it as it is made).
-// The font configuration's best match for it is the first family of that sort: named at once, it is found without
-// the sort. A desktop font that names an installed family is left as it is.
-void nameApplicationFamily(const Families &available)
+// The font configuration's best match for it is the first family of that sort. These are the names of the matched
+// font, in the desktop's language first; none for a font that names an installed family, which Qt finds at once.
+// Only reads the font configuration, so it runs beside Qt's listing of the fonts.
+QStringList namesMatching(const QByteArray &family)
 {
+    QStringList names;
 #ifdef GOJUON_HAVE_FONTCONFIG
-    QFont font = QGuiApplication::font();
-    const QByteArray family = font.families().value(0, font.family()).toUtf8();
     if (family.isEmpty() || fontconfigHasFamily(family))
-        return;
+        return names;
     FcPattern *pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8 *>(family.constData()));
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern *match = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
-    if (!match)
-        return;
-    // The match names its family in the desktop's language first; Qt may list it by another of its names.
-    FcChar8 *name = nullptr;
-    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
-        const QString matched = QString::fromUtf8(reinterpret_cast<const char *>(name));
-        if (available.listed(matched)) {
-            font.setFamilies({ matched });
-            QGuiApplication::setFont(font);
-            break;
-        }
+    if (FcPattern *match = FcFontMatch(nullptr, pattern, &result)) {
+        FcChar8 *name = nullptr;
+        for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i)
+            names.append(QString::fromUtf8(reinterpret_cast<const char *>(name)));
+        FcPatternDestroy(match);
     }
-    FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
 #else
-    Q_UNUSED(available);
+    Q_UNUSED(family);
 #endif
+    return names;
+}
+
+// Names the application's font by the first of those names that Qt lists, so that the font is found without the sort.
+void nameApplicationFamily(const QStringList &matched, const Families &available)
+{
+    const auto listed = std::find_if(
+        matched.begin(), matched.end(), [&available](const QString &name) { return available.listed(name); });
+    if (listed == matched.end())
+        return;
+    QFont font = QGuiApplication::font();
+    font.setFamilies({ *listed });
+    QGuiApplication::setFont(font);
 }
 
 // Each face the windows name, and what stands in for it where it is not installed, best first.
@@ -188,10 +194,13 @@ void FontConfigurationPreload::wait()
 bool registerFonts()
 {
     const bool bundled = loadBundledRounded();
+    const QFont desktopFont = QGuiApplication::font();
+    std::future<QStringList> desktopFamily = std::async(std::launch::async,
+        [family = desktopFont.families().value(0, desktopFont.family()).toUtf8()] { return namesMatching(family); });
     const Families available;
     if (!bundled || !available.listed(BundledRounded))
         qCWarning(lcProgram, "the bundled rounded face could not be loaded; using the system's gothic.");
-    nameApplicationFamily(available);
+    nameApplicationFamily(desktopFamily.get(), available);
 
     // Chosen once, so that each window's font names a family that is really here: a family Qt does not know costs
     // a search through every installed font for each size it is drawn at.
