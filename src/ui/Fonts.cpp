@@ -195,7 +195,8 @@ bool registerFonts()
 {
     const bool bundled = loadBundledRounded();
     const QFont desktopFont = QGuiApplication::font();
-    std::future<QStringList> desktopFamily = std::async(std::launch::async,
+    // A machine out of threads matches it when it is asked for instead.
+    std::future<QStringList> desktopFamily = std::async(std::launch::async | std::launch::deferred,
         [family = desktopFont.families().value(0, desktopFont.family()).toUtf8()] { return namesMatching(family); });
     const Families available;
     if (!bundled || !available.listed(BundledRounded))

@@ -380,8 +380,8 @@ xcb_connection_t *x11Connection()
     return x11 ? x11->connection() : nullptr;
 }
 
-// The atoms of these names. An atom stays the same for the whole connection, so each name is asked for once, and
-// the names not known yet together: one round trip to the X server for all of them (a window shows sooner).
+// The atoms of these names. An atom stays the same for the whole connection (the program has one), so each name is
+// asked for once, and the names not known yet together: one round trip to the X server for all of them.
 std::vector<xcb_atom_t> x11Atoms(xcb_connection_t *connection, std::initializer_list<const char *> names)
 {
     static std::map<QByteArray, xcb_atom_t> known;
