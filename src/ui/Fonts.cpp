@@ -82,23 +82,6 @@ bool loadBundledRounded()
 #endif
 }
 
-#ifdef GOJUON_HAVE_FONTCONFIG
-// Whether some installed font has this family name (a generic name such as "Sans Serif" is not one).
-bool fontconfigHasFamily(const QByteArray &family)
-{
-    FcPattern *pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8 *>(family.constData()));
-    FcObjectSet *objects = FcObjectSetBuild(FC_FAMILY, nullptr);
-    FcFontSet *fonts = FcFontList(nullptr, pattern, objects);
-    const bool found = fonts && fonts->nfont > 0;
-    if (fonts)
-        FcFontSetDestroy(fonts);
-    FcObjectSetDestroy(objects);
-    FcPatternDestroy(pattern);
-    return found;
-}
-#endif
-
 // The desktop's font is often named by a generic family ("Sans Serif"), which Qt turns into an installed family by
 // sorting every installed font against it the first time the font is used (the text field uses it as it is made).
 // The font configuration's best match for it is the first family of that sort. These are the names of the matched
@@ -108,18 +91,26 @@ QStringList namesMatching(const QByteArray &family)
 {
     QStringList names;
 #ifdef GOJUON_HAVE_FONTCONFIG
-    if (family.isEmpty() || fontconfigHasFamily(family))
+    if (family.isEmpty())
         return names;
     FcPattern *pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8 *>(family.constData()));
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    if (FcPattern *match = FcFontMatch(nullptr, pattern, &result)) {
-        FcChar8 *name = nullptr;
-        for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i)
-            names.append(QString::fromUtf8(reinterpret_cast<const char *>(name)));
-        FcPatternDestroy(match);
+    FcObjectSet *objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet *installed = FcFontList(nullptr, pattern, objects);
+    FcObjectSetDestroy(objects);
+    const bool generic = installed && installed->nfont == 0;
+    if (installed)
+        FcFontSetDestroy(installed);
+    if (generic) {
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        if (FcPattern *match = FcFontMatch(nullptr, pattern, &result)) {
+            FcChar8 *name = nullptr;
+            for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i)
+                names.append(QString::fromUtf8(reinterpret_cast<const char *>(name)));
+            FcPatternDestroy(match);
+        }
     }
     FcPatternDestroy(pattern);
 #else
