@@ -24,10 +24,7 @@ KeyboardApp::KeyboardApp(ui::Desktop &desktop, convert::Conversion::EngineFactor
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(400);
     // Not through flushSettings(): a single-shot timer is no longer active as it times out.
-    QObject::connect(&m_saveTimer, &QTimer::timeout, [this] {
-        if (m_store)
-            m_store->saveInBackground(m_kept);
-    });
+    QObject::connect(&m_saveTimer, &QTimer::timeout, [this] { writeKept(); });
     // The speech service is reached in the background as soon as speech is on, so that the first key is spoken.
     QObject::connect(&m_accessOptions, &assist::AccessOptions::changed, &m_speech, [this] {
         if (m_accessOptions.current().speech)
@@ -54,8 +51,19 @@ void KeyboardApp::flushSettings()
     if (!m_saveTimer.isActive())
         return;
     m_saveTimer.stop();
+    writeKept();
+}
+
+void KeyboardApp::writeKept()
+{
     if (m_store)
         m_store->saveInBackground(m_kept);
+}
+
+std::vector<QWidget *> KeyboardApp::explanationWindows() const
+{
+    return { m_explanation.pageIfCreated(1), m_explanation.pageIfCreated(2), m_explanation.pageIfCreated(3),
+        m_explanation.noticeIfCreated() };
 }
 
 assist::FrmSettei &KeyboardApp::settingsWindow()
@@ -101,8 +109,9 @@ ScanGroups &KeyboardApp::scanGroups()
 {
     if (!m_scanGroups)
         m_scanGroups = std::make_unique<ScanGroups>(*m_keyboard, [this] {
-            return std::vector<QWidget *> { m_explanation.pageIfCreated(1), m_explanation.pageIfCreated(2),
-                m_explanation.pageIfCreated(3), m_explanation.noticeIfCreated(), m_settings.get() };
+            std::vector<QWidget *> windows = explanationWindows();
+            windows.push_back(m_settings.get());
+            return windows;
         });
     return *m_scanGroups;
 }
@@ -135,12 +144,10 @@ void KeyboardApp::start()
         m_dwell->watch(window);
         m_scanner->watch(window, false);
     };
-    for (int page = 1; page <= 3; ++page) {
-        if (QWidget *window = m_explanation.pageIfCreated(page))
+    for (QWidget *window : explanationWindows()) {
+        if (window)
             follow(window);
     }
-    if (QWidget *notice = m_explanation.noticeIfCreated())
-        follow(notice);
     m_explanation.setOnCreated(follow);
     m_keyboard->show();
     m_keyboard->activateWindow();

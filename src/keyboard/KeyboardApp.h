@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace assist {
 class Clock;
@@ -70,6 +71,9 @@ public:
 
 private:
     void sayPointedAt(const QString &name);
+    void writeKept();
+    // The pages and the notice, those made so far (the others null).
+    std::vector<QWidget *> explanationWindows() const;
 
     ui::Desktop &m_desktop;
     convert::Conversion::EngineFactory m_engine;
